@@ -1,0 +1,37 @@
+# One INTERFACE target carries the flags every target of the project shares.
+add_library(qorvin_options INTERFACE)
+target_compile_features(qorvin_options INTERFACE cxx_std_20)
+target_compile_definitions(qorvin_options INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CAST_TO_ASCII
+  QT_NO_CONTEXTLESS_CONNECT
+  QT_NO_FOREACH)
+target_compile_options(qorvin_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wold-style-cast -Wshadow -Wnon-virtual-dtor
+  -Wcast-align -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+if(QORVIN_WARNINGS_AS_ERRORS)
+  target_compile_options(qorvin_options INTERFACE -Werror)
+endif()
+if(QORVIN_SANITIZE)
+  target_compile_options(qorvin_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(qorvin_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Adds one QtTest executable and registers it with CTest under a label.
+#   qorvin_add_test(NAME n SOURCES a.cpp ... LIBS lib ... LABEL unit|gui|e2e [ENV VAR=value ...])
+function(qorvin_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS} qorvin_options)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(env "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1")
+  if(QORVIN_SANITIZE)
+    list(APPEND env "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
+  list(APPEND env ${T_ENV})
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()
