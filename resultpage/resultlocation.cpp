@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+#include "resultlocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUrl>
+
+namespace Qorvin {
+
+namespace {
+
+QString resultFileName()
+{
+    return QStringLiteral("result.htm");
+}
+
+// Permission bits say nothing for an administrator or on a read-only mount, so only creating a
+// file there answers whether the page can be written.
+bool canCreateFileIn(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("result-probe-XXXXXX")));
+    return probe.open();
+}
+
+QString userDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(folder);
+    return folder;
+}
+
+PageUrlStyle platformUrlStyle()
+{
+#ifdef Q_OS_WIN
+    return PageUrlStyle::WindowsConcatenation;
+#else
+    return PageUrlStyle::FileUrl;
+#endif
+}
+
+} // namespace
+
+QString resultPageUrl(const QString& folder, PageUrlStyle style)
+{
+    if (style == PageUrlStyle::WindowsConcatenation)
+        return QStringLiteral("file:///") + QString(folder).replace(u'/', u'\\') + u'\\' + resultFileName();
+    return QUrl::fromLocalFile(QDir(folder).filePath(resultFileName())).toString();
+}
+
+ResultLocation resultLocation(const QString& programFolder)
+{
+    ResultLocation location;
+    location.folder = canCreateFileIn(programFolder) ? programFolder : userDataFolder();
+    location.filePath = QDir(location.folder).filePath(resultFileName());
+    location.pageUrl = resultPageUrl(location.folder, platformUrlStyle());
+    return location;
+}
+
+} // namespace Qorvin

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// Where result.htm lives and the address the browser shows it from.
+#pragma once
+
+#include <QString>
+
+namespace Qorvin {
+
+struct ResultLocation
+{
+    QString folder;
+    QString filePath;
+    QString pageUrl;
+};
+
+// The program's folder when a file can be created there, otherwise the per-user application data
+// folder (created if needed).
+ResultLocation resultLocation(const QString& programFolder);
+
+enum class PageUrlStyle
+{
+    // "file:///" + folder + "\result.htm", the form Windows browsers take as it is.
+    WindowsConcatenation,
+    // A proper file URL of the same path (a plain concatenation would give "file:////" elsewhere).
+    FileUrl,
+};
+
+// The local page's address for result.htm in folder.
+QString resultPageUrl(const QString& folder, PageUrlStyle style);
+
+} // namespace Qorvin

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+#include "resultpagewriter.h"
+
+#include "gbktext.h"
+#include "hosts.h"
+#include "resultpagetemplate.h"
+
+#include <QSaveFile>
+
+#include <optional>
+
+namespace Qorvin {
+
+namespace {
+
+namespace T = ResultPageTemplate;
+
+// The lists' counts are 16-bit: a crawl never holds more songs than this.
+constexpr qsizetype MaxSongCount = 32767;
+
+// A rough size per row (fixed pieces plus a typical link twice and a title), so that a long page
+// is built without reallocating.
+constexpr qsizetype RowBytesEstimate = 320;
+constexpr qsizetype HeadBytesEstimate = 8192;
+
+class PageBuilder
+{
+public:
+    explicit PageBuilder(qsizetype rowCount)
+    {
+        m_bytes.reserve(HeadBytesEstimate + rowCount * RowBytesEstimate);
+    }
+
+    bool isValid() const { return m_gbk.isValid(); }
+
+    // Fixed pieces of the page.
+    PageBuilder& fixed(QStringView piece)
+    {
+        m_gbk.append(m_bytes, piece);
+        return *this;
+    }
+    // Values from the crawl, written as they are.
+    PageBuilder& value(QStringView text)
+    {
+        m_gbk.append(m_bytes, text);
+        return *this;
+    }
+    PageBuilder& number(qsizetype n)
+    {
+        m_bytes.append(QByteArray::number(n));
+        return *this;
+    }
+    PageBuilder& endLine()
+    {
+        m_bytes.append("\r\n", 2);
+        return *this;
+    }
+    template <std::size_t N> PageBuilder& lines(const std::array<QStringView, N>& pieces)
+    {
+        for (const QStringView line : pieces)
+            fixed(line).endLine();
+        return *this;
+    }
+
+    QByteArray take() { return std::move(m_bytes); }
+
+private:
+    QByteArray m_bytes;
+    GbkTextEncoder m_gbk;
+};
+
+// The link goes into a single-quoted href: an apostrophe in it would end the attribute early and
+// let the rest of the link write attributes of its own, so there it becomes &#39;.
+QString hrefSafe(const QString& link)
+{
+    if (!link.contains(u'\''))
+        return link;
+    QString safe = link;
+    safe.replace(u'\'', QStringLiteral("&#39;"));
+    return safe;
+}
+
+std::optional<QString> refusal(const QStringList& titles, const QStringList& links)
+{
+    if (links.size() < titles.size())
+        return QStringLiteral("%1 song titles but only %2 links").arg(titles.size()).arg(links.size());
+    if (titles.size() > MaxSongCount)
+        return QStringLiteral("%1 songs are more than a page can hold (%2)")
+            .arg(titles.size())
+            .arg(MaxSongCount);
+    return std::nullopt;
+}
+
+QByteArray buildPage(PageBuilder& page, const QString& keyword, const QStringList& titles,
+                     const QStringList& links)
+{
+    page.lines(T::linesBeforeMaker);
+    page.fixed(T::makerLineStart)
+        .value(makerHomeUrl())
+        .fixed(T::makerLineMiddle)
+        .value(makerSiteName())
+        .fixed(T::makerLineEnd)
+        .endLine();
+    page.lines(T::linesBeforeKeyword);
+    page.fixed(T::keywordLineStart).value(keyword).fixed(T::keywordLineEnd).endLine();
+    page.lines(T::linesAfterKeyword);
+
+    const qsizetype songCount = titles.size();
+    for (qsizetype i = 0; i < songCount; ++i) {
+        const QString& link = links.at(i);
+        page.fixed(T::rowStart).endLine();
+        page.fixed(T::rowNumberStart).number(i + 1).fixed(T::rowNumberEnd).endLine();
+        page.fixed(T::rowLinkStart).value(hrefSafe(link)).fixed(T::rowLinkEnd).endLine();
+        page.value(titles.at(i)).fixed(T::rowTitleEnd).endLine();
+        page.fixed(T::rowLinkTextStart).value(link).endLine();
+        page.fixed(T::rowLinkTextEnd).endLine();
+        page.fixed(T::rowEnd).endLine();
+    }
+
+    page.lines(T::endLines);
+    return page.take();
+}
+
+} // namespace
+
+QByteArray resultPageBytes(const QString& keyword, const QStringList& titles, const QStringList& links)
+{
+    if (refusal(titles, links))
+        return {};
+    PageBuilder page(titles.size());
+    if (!page.isValid())
+        return {};
+    return buildPage(page, keyword, titles, links);
+}
+
+WriteResult ResultPageWriter(const QString& filePath, const QString& keyword, const QStringList& titles,
+                             const QStringList& links)
+{
+    if (const std::optional<QString> reason = refusal(titles, links))
+        return {false, *reason};
+    PageBuilder page(titles.size());
+    if (!page.isValid())
+        return {false, QStringLiteral("no GBK text converter on this system")};
+    const QByteArray bytes = buildPage(page, keyword, titles, links);
+
+    // The new page is written beside the old one and renamed over it only when complete.
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString())};
+    if (file.write(bytes) != bytes.size())
+        return {false, QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString())};
+    if (!file.commit())
+        return {false, QStringLiteral("cannot replace %1: %2").arg(filePath, file.errorString())};
+    return {true, {}};
+}
+
+} // namespace Qorvin
