@@ -13,10 +13,18 @@ std::optional<qint16> checkedAdd16(qint16 value, int addend)
     return static_cast<qint16>(sum);
 }
 
+quint64 WorkingText::nextGeneration()
+{
+    // Everything runs on the one user-interface thread; the counter only has to be unique.
+    static quint64 counter = 0;
+    return ++counter;
+}
+
 void WorkingText::set(QString text)
 {
     m_text = std::move(text);
     m_offset = 0;
+    m_generation = nextGeneration();
 }
 
 QString WorkingText::text() const
@@ -38,6 +46,7 @@ void WorkingText::replaceAll(QStringView from, QStringView to)
         m_offset = 0;
     }
     m_text.replace(from.toString(), to.toString());
+    m_generation = nextGeneration();
 }
 
 bool TitleList::append(const QString& title)

@@ -37,19 +37,30 @@ class WorkingText
 public:
     WorkingText() = default;
     explicit WorkingText(QString text) : m_text(std::move(text)) {}
+    // Copies only: a moved-from text would keep its generation with other contents.
+    WorkingText(const WorkingText&) = default;
+    WorkingText& operator=(const WorkingText&) = default;
 
     void set(QString text);
     QString text() const; // the whole current text (the unread tail)
     QStringView view() const { return QStringView(m_text).mid(m_offset); }
     qsizetype length() const { return m_text.size() - m_offset; }
+    // Where the tail starts in the text last set; with generation() it lets a reader remember
+    // where it found a marker and trust that answer until the text is set or rewritten.
+    qsizetype offset() const { return m_offset; }
+    // Unique across all texts and changed by set() and replaceAll(), never by keepLast().
+    quint64 generation() const { return m_generation; }
     // Keeps the last n characters; n beyond the length keeps everything. n must be >= 0.
     void keepLast(qsizetype n);
     // Replaces every occurrence in the current text (the tail) and makes it the whole text.
     void replaceAll(QStringView from, QStringView to);
 
 private:
+    static quint64 nextGeneration();
+
     QString m_text;
     qsizetype m_offset = 0;
+    quint64 m_generation = nextGeneration();
 };
 
 // List1: the found songs' titles, with a sorted index so that "does any stored title begin

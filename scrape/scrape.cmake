@@ -1,0 +1,11 @@
+# The three page scrapers and the duplicate check: Qt6::Core and the crawl state only.
+add_library(qorvin_scrape STATIC
+  scrapers.h scrapetext.h
+  textops.cpp textops.h
+  markerfinder.cpp markerfinder.h
+  resultrecord.cpp resultrecord.h
+  searchresultscraper.cpp
+  targetlinklocator.cpp
+  topiclistscraper.cpp)
+target_include_directories(qorvin_scrape PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(qorvin_scrape PUBLIC qorvin_crawlstate Qt6::Core PRIVATE qorvin_options)

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#include "textops.h"
+
+#include <algorithm>
+
+namespace Qorvin::TextOps {
+
+qsizetype find(QStringView text, QStringView marker)
+{
+    return text.indexOf(marker) + 1;
+}
+
+std::optional<QStringView> keepFirst(QStringView text, qsizetype n)
+{
+    if (n < 0)
+        return std::nullopt;
+    return text.first(std::min(n, text.size()));
+}
+
+std::optional<QStringView> keepLast(QStringView text, qsizetype n)
+{
+    if (n < 0)
+        return std::nullopt;
+    return text.last(std::min(n, text.size()));
+}
+
+QStringView trimSpaces(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+bool contains(QStringView text, QStringView marker)
+{
+    return find(text, marker) != 0;
+}
+
+bool keepLastOf(WorkingText& text, qsizetype n)
+{
+    if (n < 0)
+        return false;
+    text.keepLast(n);
+    return true;
+}
+
+} // namespace Qorvin::TextOps

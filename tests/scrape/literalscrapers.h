@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+// The scrapers written step for step as the page readers always worked: the working text is
+// copied at every cut and the duplicate check scans the stored titles. The fast scrapers are
+// measured and checked against these.
+#pragma once
+
+#include "scrapers.h"
+
+namespace Qorvin::Literal {
+
+void SearchResultScraper(CrawlState& state, const ScrapeEnv& env);
+void TopicListScraper(CrawlState& state, const QString& topicCaption, const ScrapeEnv& env);
+void TargetLinkLocator(CrawlState& state, const ScrapeEnv& env);
+bool IsDuplicateSong(const CrawlState& state, const QString& name);
+
+} // namespace Qorvin::Literal
