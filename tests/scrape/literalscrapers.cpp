@@ -122,7 +122,7 @@ void SearchResultScraper(CrawlState& state, const ScrapeEnv& env)
             return;
         const qsizetype t = inStr(record->title, QStringLiteral("-"));
         const QString name = t == 0 ? trim(record->title) : trim(*left(record->title, t - 1));
-        if (!refused(*record) && !IsDuplicateSong(state, name)) {
+        if (!refused(*record) && !Literal::IsDuplicateSong(state, name)) {
             if (!state.List1.append(record->title))
                 return;
             state.List2.append(record->link);
