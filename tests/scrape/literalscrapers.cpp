@@ -157,7 +157,7 @@ void TargetLinkLocator(CrawlState& state, const ScrapeEnv& env)
             env.pump();
             continue;
         }
-        if (IsDuplicateSong(state, name)) {
+        if (Literal::IsDuplicateSong(state, name)) {
             env.pump();
             continue;
         }
