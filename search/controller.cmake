@@ -1,0 +1,11 @@
+# The controller: starts, stop, query URLs, topic table and the page-load dispatcher.
+add_library(qorvin_search STATIC
+  countparser.cpp countparser.h
+  queryurl.cpp queryurl.h
+  keywordquery.cpp keywordquery.h
+  topictable.cpp topictable.h
+  crawlcontroller.cpp crawlcontroller.h)
+target_include_directories(qorvin_search PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(qorvin_search
+  PUBLIC qorvin_crawlstate Qt6::Core
+  PRIVATE qorvin_scrape qorvin_resultpage qorvin_options)

@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: MIT
+#include "crawlcontroller.h"
+
+#include "countparser.h"
+#include "keywordquery.h"
+#include "queryurl.h"
+#include "resultlocation.h"
+#include "resultpagewriter.h"
+#include "scrapers.h"
+#include "topictable.h"
+
+namespace Qorvin {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString StartCaption = u"开始搜索"_s;
+const QString StopCaption = u"停止搜索"_s;
+const QString PleaseWaitText = u"开始搜索,请等待..."_s;
+const QString PreparingText = u"开始准备搜索,请保持网络通畅..."_s;
+const QString FinishedText = u"本次搜索完成!"_s;
+const QString SaveFailedText = u"保存搜索结果失败!"_s;
+const QString TopicCrawlMarker = u"_blank"_s;
+
+constexpr int EnterKey = 13;
+constexpr int PageStep = 30;
+
+// Only U+0020 counts as a blank here; tabs and the full-width space stay part of the text.
+QString trimSpaces(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+CrawlController::CrawlController(CrawlWindow& window, CrawlBrowser& browser)
+    : m_window(window), m_browser(browser)
+{
+}
+
+void CrawlController::windowLoaded()
+{
+    m_state.SearchDone = LegacyTrue;
+}
+
+void CrawlController::startStopClicked()
+{
+    // A count that cannot become a 32-bit number is refused like one that is no number at all.
+    const std::optional<qint32> wantedCount = parseWantedCount(m_window.countText());
+    if (!wantedCount) {
+        m_window.focusCountBox();
+        return;
+    }
+    if (trimSpaces(m_window.keywordText()).isEmpty()) {
+        m_window.focusKeywordBox();
+        return;
+    }
+    if (m_window.startStopCaption() == StopCaption) {
+        StopCrawl();
+        return;
+    }
+    startKeywordSearch(*wantedCount);
+}
+
+void CrawlController::keywordKeyPressed(int keyAscii)
+{
+    if (keyAscii == EnterKey)
+        startStopClicked();
+}
+
+void CrawlController::startKeywordSearch(qint32 wantedCount)
+{
+    m_window.setSearchStatusCaption(PleaseWaitText);
+    m_window.setStartStopCaption(StopCaption);
+    m_state.WantedCount = wantedCount;
+    m_state.FoundCount = 0;
+    m_state.SearchDone = LegacyFalse;
+    m_state.SearchMode = ModeKeyword;
+    m_state.PageOffset = 0;
+    showStatus(PreparingText);
+    m_window.yield();
+    // The keyword is read after the yield: the box may have been edited meanwhile.
+    BeginKeywordQuery(trimSpaces(m_window.keywordText()));
+    m_window.bringSearchPanelToFront();
+}
+
+void CrawlController::topicClicked(int index)
+{
+    const std::optional<TopicEntry> topic = topicEntry(index);
+    if (!topic)
+        return;
+    // Checked before anything changes, as the keyword start does, so a bad count leaves the
+    // running crawl and the menu as they are.
+    const std::optional<qint32> wantedCount = parseWantedCount(m_window.countText());
+    if (!wantedCount) {
+        m_window.focusCountBox();
+        return;
+    }
+    m_window.hideTopicMenu();
+    m_state.List1.clear();
+    m_state.List2.clear();
+    m_state.List3.clear();
+    m_state.TopicIndex = 0;
+    m_state.SearchMode = ModeTopicList;
+    m_state.SearchDone = LegacyFalse;
+    m_state.QueryUrl = TopicCrawlMarker;
+    m_state.WantedCount = *wantedCount;
+    m_window.setKeywordText(trimSpaces(topic->caption));
+    m_window.setStartStopCaption(StopCaption);
+    m_window.setSearchStatusCaption(PleaseWaitText);
+    m_browser.Navigate(topicListUrl(*topic));
+}
+
+void CrawlController::BeginKeywordQuery(const QString& keyword)
+{
+    Qorvin::BeginKeywordQuery(m_state, m_browser, keyword);
+}
+
+void CrawlController::PageLoadDispatcher()
+{
+    if (m_state.QueryUrl.isEmpty())
+        return;
+    const QString html = m_browser.innerHtml();
+    m_window.yield();
+    m_state.Text1.set(html);
+    // The mode as it stands after the yield: a click during it may have stopped or replaced
+    // the crawl.
+    switch (m_state.SearchMode) {
+    case ModeKeyword:
+        dispatchKeywordPage();
+        break;
+    case ModeTopicList:
+        dispatchTopicListPage();
+        break;
+    case ModeTopicStart:
+        dispatchTopicStartPage();
+        break;
+    case ModeTopicWalk:
+        dispatchTopicWalkPage();
+        break;
+    default:
+        break;
+    }
+}
+
+void CrawlController::dispatchKeywordPage()
+{
+    SearchResultScraper(m_state, scrapeEnv());
+    if (m_state.SearchDone == LegacyTrue) {
+        FinishCrawl();
+        return;
+    }
+    m_window.yield();
+    if (m_state.QueryUrl.isEmpty())
+        return;
+    const std::optional<qint16> nextOffset = checkedAdd16(m_state.PageOffset, PageStep);
+    if (!nextOffset) {
+        // The last page the offset can reach has been read: end with what was found rather
+        // than ask for that page again and again.
+        m_state.SearchDone = LegacyTrue;
+        FinishCrawl();
+        return;
+    }
+    m_state.PageOffset = *nextOffset;
+    m_browser.Navigate(resultPageUrl(m_state.QueryUrl, m_state.PageOffset));
+    m_window.yield();
+}
+
+void CrawlController::dispatchTopicListPage()
+{
+    TopicListScraper(m_state, m_window.keywordText(), scrapeEnv());
+    if (m_state.QueryUrl.isEmpty())
+        return;
+    m_state.SearchMode = ModeTopicStart;
+    // Loaded only for its page-loaded event, which moves the crawl on to the first keyword.
+    m_browser.Navigate(intermediatePageUrl());
+}
+
+void CrawlController::dispatchTopicStartPage()
+{
+    requestTopicKeyword();
+    if (m_state.List3.isEmpty())
+        m_state.SearchDone = LegacyTrue;
+    m_state.SearchMode = ModeTopicWalk;
+}
+
+void CrawlController::dispatchTopicWalkPage()
+{
+    TargetLinkLocator(m_state, scrapeEnv());
+    if (m_state.SearchDone == LegacyTrue || m_state.TopicIndex >= m_state.List3.size()) {
+        m_state.SearchDone = LegacyTrue;
+        FinishCrawl();
+        m_state.SearchMode = ModeKeyword;
+        return;
+    }
+    requestTopicKeyword();
+}
+
+void CrawlController::requestTopicKeyword()
+{
+    // An entry that is not there (the empty list) reads as the empty text.
+    const qsizetype index = m_state.TopicIndex;
+    const QString keyword = index >= 0 && index < m_state.List3.size() ? m_state.List3.at(index) : QString();
+    m_browser.Navigate(firstResultPageUrl(keyword));
+    if (const std::optional<qint16> next = checkedAdd16(m_state.TopicIndex, 1))
+        m_state.TopicIndex = *next;
+}
+
+void CrawlController::FinishCrawl()
+{
+    const ResultLocation location = resultLocation(m_window.programFolder());
+    const bool written = writeResultPage(location);
+    if (written) {
+        showStatus(FinishedText);
+        m_browser.setVisible(true);
+        m_browser.Navigate(location.pageUrl);
+    }
+    m_state.QueryUrl.clear();
+    if (written)
+        m_window.setSearchPanelVisible(false);
+}
+
+void CrawlController::StopCrawl()
+{
+    m_state.SearchDone = LegacyTrue;
+    const ResultLocation location = resultLocation(m_window.programFolder());
+    const bool written = writeResultPage(location);
+    if (written) {
+        showStatus(FinishedText);
+        m_browser.Navigate(location.pageUrl);
+        m_browser.setVisible(true);
+    }
+    m_state.SearchMode = ModeStopped;
+    m_state.QueryUrl.clear();
+    if (written)
+        m_window.setSearchPanelVisible(false);
+    m_window.setStartStopCaption(StartCaption);
+}
+
+bool CrawlController::writeResultPage(const ResultLocation& location)
+{
+    const WriteResult result =
+        ResultPageWriter(location.filePath, m_window.keywordText(), m_state.List1.items(), m_state.List2);
+    if (result.ok)
+        return true;
+    // Nothing was saved, so no result view: the search panel stays in front with the reason
+    // and the start label, and the crawl ends all the same.
+    showStatus(SaveFailedText + result.errorString);
+    m_window.bringSearchPanelToFront();
+    m_window.setSearchPanelVisible(true);
+    m_window.setStartStopCaption(StartCaption);
+    return false;
+}
+
+void CrawlController::showStatus(const QString& text)
+{
+    m_window.setStatusPanelText(text);
+    m_window.setSearchStatusCaption(m_window.statusPanelText());
+}
+
+ScrapeEnv CrawlController::scrapeEnv()
+{
+    return ScrapeEnv{[this](const QString& text) { showStatus(text); }, [this] { m_window.yield(); }};
+}
+
+} // namespace Qorvin

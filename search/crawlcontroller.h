@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// The crawl's handlers: the start/stop label and Enter, the topic labels, the page-load
+// dispatcher and the two ends of a crawl. It owns the crawl state and reaches the outside only
+// through the window and the browser.
+#pragma once
+
+#include "crawlbrowser.h"
+#include "crawlstate.h"
+#include "crawlwindow.h"
+
+#include <QString>
+
+namespace Qorvin {
+
+struct ScrapeEnv;
+struct ResultLocation;
+
+class CrawlController
+{
+public:
+    CrawlController(CrawlWindow& window, CrawlBrowser& browser);
+
+    CrawlController(const CrawlController&) = delete;
+    CrawlController& operator=(const CrawlController&) = delete;
+
+    void windowLoaded();
+    void startStopClicked();              // Label6
+    void keywordKeyPressed(int keyAscii); // TextSearch1; the key is not consumed
+    void topicClicked(int index);         // LabelTitle(index)
+    void PageLoadDispatcher();            // the browser's page-loaded event
+    void StopCrawl();
+    void FinishCrawl();
+    void BeginKeywordQuery(const QString& keyword);
+
+    const CrawlState& state() const { return m_state; }
+    CrawlState& state() { return m_state; }
+
+private:
+    void startKeywordSearch(qint32 wantedCount);
+    void dispatchKeywordPage();
+    void dispatchTopicListPage();
+    void dispatchTopicStartPage();
+    void dispatchTopicWalkPage();
+    void requestTopicKeyword();
+
+    // Writes result.htm; on failure shows why and brings the search panel back instead of
+    // the result view. Returns whether the page was written.
+    bool writeResultPage(const ResultLocation& location);
+    void showStatus(const QString& text);
+    ScrapeEnv scrapeEnv();
+
+    CrawlWindow& m_window;
+    CrawlBrowser& m_browser;
+    CrawlState m_state;
+};
+
+} // namespace Qorvin
