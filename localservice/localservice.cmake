@@ -1,0 +1,47 @@
+# The local stand-in of the search service: the catalogue and page generator (Qt Core only),
+# the MP3 maker (libmp3lame), the HTTP server (Qt HTTP Server) and the mp3qorvin-service program.
+
+add_library(qorvin_localservice_pages STATIC
+  song.h
+  catalogue.cpp catalogue.h
+  songindex.cpp songindex.h
+  seededhash.h
+  recordtraits.cpp recordtraits.h
+  topiclists.cpp topiclists.h
+  gbkcodec.cpp gbkcodec.h
+  searchquery.cpp searchquery.h
+  pagegenerator.cpp pagegenerator.h)
+target_include_directories(qorvin_localservice_pages PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(qorvin_localservice_pages PUBLIC Qt6::Core PRIVATE qorvin_crawlstate qorvin_options)
+# Compiled into the library; Qt links the resource's initializer into every program that uses it.
+qt_add_resources(qorvin_localservice_pages qorvin_localservice_catalogue
+  PREFIX /qorvin/localservice
+  BASE data
+  FILES data/catalogue.tsv data/songci300.txt)
+
+find_path(QORVIN_LAME_INCLUDE_DIR lame/lame.h)
+find_library(QORVIN_LAME_LIBRARY mp3lame)
+if(NOT QORVIN_LAME_INCLUDE_DIR OR NOT QORVIN_LAME_LIBRARY)
+  message(FATAL_ERROR "libmp3lame not found: install libmp3lame-dev (tools/install-deps)")
+endif()
+
+add_library(qorvin_localservice_audio STATIC
+  melody.cpp melody.h
+  mp3encoder.cpp mp3encoder.h
+  songaudio.cpp songaudio.h
+  byterange.cpp byterange.h)
+target_include_directories(qorvin_localservice_audio PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(qorvin_localservice_audio SYSTEM PRIVATE ${QORVIN_LAME_INCLUDE_DIR})
+target_link_libraries(qorvin_localservice_audio PUBLIC Qt6::Core PRIVATE ${QORVIN_LAME_LIBRARY} qorvin_options)
+
+find_package(Qt6 REQUIRED COMPONENTS Network HttpServer)
+add_library(qorvin_localservice_server STATIC
+  serveroptions.h
+  localserver.cpp localserver.h)
+target_include_directories(qorvin_localservice_server PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(qorvin_localservice_server
+  PUBLIC Qt6::Core Qt6::Network Qt6::HttpServer qorvin_localservice_pages qorvin_localservice_audio
+  PRIVATE qorvin_options)
+
+add_executable(mp3qorvin-service main.cpp)
+target_link_libraries(mp3qorvin-service PRIVATE qorvin_localservice_server qorvin_options)

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "catalogue.h"
+#include "topiclists.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace Qorvin::LocalService {
+
+// Every page the service serves, as HTML text (encodeGbkPage() turns it into the bytes sent).
+// The markers the program's scrapers rely on are written so that the raw text already shows
+// them as a browser of the time serialized them: anchors as <A href="..." target=_blank>...</A>.
+class PageGenerator
+{
+public:
+    explicit PageGenerator(const Catalogue& catalogue = Catalogue::builtIn());
+
+    // The result page /m for word (decoded), with the records from offset on, 30 a page.
+    // An empty word, or an offset past the last record, gives a page without records.
+    QString searchPage(const QString& word, int offset) const;
+
+    // The page refusing a query that could not be read (answered with 400).
+    QString badQueryPage(const QString& reason) const;
+
+    // One of the twelve list pages of the list host, or nothing for another path.
+    std::optional<QString> topicListPage(const QString& path) const;
+
+    QString makerHomePage() const;
+    QString forumPage() const;
+    QString notFoundPage(const QString& path) const;
+    QString serverErrorPage() const;
+
+    // Where the search's records say a copy of a song is: the music host, the mirror, the id.
+    static QString songAddress(SongId id, int mirror, bool upperCaseExtension = false);
+
+    static constexpr int RecordsPerPage = 30;
+
+private:
+    void appendRecord(QString& html, SongId id, int mirror, int number) const;
+
+    const Catalogue& m_catalogue;
+    TopicLists m_topicLists;
+};
+
+} // namespace Qorvin::LocalService
