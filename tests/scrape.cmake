@@ -24,5 +24,5 @@ endforeach()
 # Real pages from the local service's generator, once that library is part of the build.
 if(TARGET qorvin_localservice_pages)
   qorvin_add_test(NAME tst_scraperslocalpages SOURCES ${scrape_test_dir}/tst_scraperslocalpages.cpp
-    LIBS qorvin_scrape qorvin_localservice_pages LABEL unit)
+    LIBS qorvin_scrape_literal qorvin_localservice_pages LABEL unit)
 endif()
