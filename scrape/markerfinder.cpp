@@ -9,7 +9,7 @@ qsizetype MarkerFinder::find(const WorkingText& text)
     const bool known = m_searchedFrom >= 0 && text.generation() == m_generation && m_searchedFrom <= start &&
                        (m_foundAt < 0 || m_foundAt >= start);
     if (!known) {
-        const qsizetype index = text.view().indexOf(m_marker);
+        const qsizetype index = m_matcher.indexIn(text.view());
         m_generation = text.generation();
         m_searchedFrom = start;
         m_foundAt = index < 0 ? -1 : start + index;

@@ -5,6 +5,7 @@
 #include "crawlstate.h"
 
 #include <QString>
+#include <QStringMatcher>
 #include <QStringView>
 
 namespace Qorvin {
@@ -15,13 +16,13 @@ namespace Qorvin {
 class MarkerFinder
 {
 public:
-    explicit MarkerFinder(QStringView marker) : m_marker(marker) {}
+    explicit MarkerFinder(QStringView marker) : m_matcher(marker.toString()) {}
 
     // 1-based position of the marker in text.view(), 0 when it does not occur.
     qsizetype find(const WorkingText& text);
 
 private:
-    QStringView m_marker;
+    QStringMatcher m_matcher;
     quint64 m_generation = 0;
     qsizetype m_searchedFrom = -1; // where in the whole text the last search started
     qsizetype m_foundAt = -1;      // where in the whole text it found the marker, -1 for nowhere
