@@ -1,0 +1,20 @@
+# The local search service: catalogue, codecs, query reading, pages, MP3 files and the HTTP server.
+set(localservice_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/localservice)
+
+foreach(name catalogue gbkcodec searchquery pagegenerator)
+  qorvin_add_test(NAME tst_ls_${name} LABEL unit
+    SOURCES ${localservice_test_dir}/tst_${name}.cpp ${localservice_test_dir}/pagemarkers.h
+    LIBS qorvin_localservice_pages qorvin_crawlstate)
+endforeach()
+
+foreach(name byterange songaudio)
+  qorvin_add_test(NAME tst_ls_${name} LABEL unit
+    SOURCES ${localservice_test_dir}/tst_${name}.cpp
+    LIBS qorvin_localservice_audio)
+endforeach()
+
+# Over a real socket on 127.0.0.1, in-process.
+qorvin_add_test(NAME tst_ls_localserver LABEL e2e
+  SOURCES ${localservice_test_dir}/tst_localserver.cpp ${localservice_test_dir}/httpexchange.h
+  ${localservice_test_dir}/pagemarkers.h
+  LIBS qorvin_localservice_server Qt6::Network)

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+// One request over a real socket to a server living in the same thread: the event loop keeps
+// turning while the answer comes in, so both ends make progress.
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QList>
+#include <QTcpSocket>
+
+namespace Qorvin::LocalService::Test {
+
+struct HttpAnswer
+{
+    QByteArray raw;
+    bool closedByServer = false;
+
+    int status() const
+    {
+        const QList<QByteArray> words = raw.left(raw.indexOf("\r\n")).split(' ');
+        return words.size() >= 2 ? words[1].toInt() : 0;
+    }
+    QByteArray header(QByteArrayView name) const
+    {
+        const QByteArray head = raw.left(raw.indexOf("\r\n\r\n"));
+        for (const QByteArray& line : head.split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                return line.sliced(colon + 1).trimmed();
+        }
+        return {};
+    }
+    QByteArray body() const
+    {
+        const qsizetype end = raw.indexOf("\r\n\r\n");
+        return end < 0 ? QByteArray() : raw.sliced(end + 4);
+    }
+    // The whole answer is in: the body is as long as Content-Length says.
+    bool complete() const
+    {
+        const qsizetype end = raw.indexOf("\r\n\r\n");
+        return end >= 0 && body().size() >= header("content-length").toLongLong();
+    }
+};
+
+// Sends request bytes and collects the answer until it is complete, the server hangs up, or
+// waitMs pass.
+inline HttpAnswer exchange(quint16 port, const QByteArray& request, int waitMs = 5000)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    HttpAnswer answer;
+    QDeadlineTimer deadline(waitMs);
+    bool sent = false;
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!sent && socket.state() == QAbstractSocket::ConnectedState) {
+            socket.write(request);
+            sent = true;
+        }
+        answer.raw += socket.readAll();
+        if (sent && socket.state() == QAbstractSocket::UnconnectedState) {
+            answer.closedByServer = true;
+            break;
+        }
+        if (answer.complete())
+            break;
+    }
+    answer.raw += socket.readAll();
+    return answer;
+}
+
+inline QByteArray getRequest(const QByteArray& target, const QByteArray& extraHeaders = {})
+{
+    return "GET " + target + " HTTP/1.1\r\nHost: mp3.baidu.com\r\n" + extraHeaders + "\r\n";
+}
+
+} // namespace Qorvin::LocalService::Test

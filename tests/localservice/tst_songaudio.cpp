@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#include "melody.h"
+#include "songaudio.h"
+
+#include <QTest>
+
+using namespace Qorvin::LocalService;
+
+namespace {
+
+// The 4-byte header of an MPEG-1 Layer III frame without CRC: sync, version 1, layer III.
+bool beginsWithLayer3Frame(const QByteArray& mp3)
+{
+    return mp3.size() > 4 && uchar(mp3[0]) == 0xFF && (uchar(mp3[1]) & 0xFE) == 0xFA;
+}
+
+// Frame length for MPEG-1 Layer III: 144 * bitrate / sample rate (+ padding).
+int frameCount(const QByteArray& mp3)
+{
+    int frames = 0;
+    for (qsizetype at = 0; at + 4 <= mp3.size(); ++frames) {
+        if (uchar(mp3[at]) != 0xFF || (uchar(mp3[at + 1]) & 0xFE) != 0xFA)
+            return -1;
+        const int padding = (uchar(mp3[at + 2]) >> 1) & 1;
+        at += 144 * SongAudio::Kbps * 1000 / MelodySampleRate + padding;
+    }
+    return frames;
+}
+
+} // namespace
+
+class TestSongAudio : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void melodyIsShortAndAudible();
+    void filesAreLayer3Frames();
+    void sameSongSameFileOtherSongOtherFile();
+};
+
+void TestSongAudio::melodyIsShortAndAudible()
+{
+    const QList<qint16> samples = melodyOf(42);
+    QCOMPARE(samples.size(), 4 * MelodySampleRate);
+    qint16 loudest = 0;
+    for (qint16 sample : samples)
+        loudest = qMax<qint16>(loudest, qAbs(sample));
+    QVERIFY(loudest > 3000);
+    QCOMPARE(samples.first(), qint16(0)); // a soft start, no click
+}
+
+void TestSongAudio::filesAreLayer3Frames()
+{
+    SongAudio audio;
+    const QByteArray mp3 = audio.mp3For(7);
+    QVERIFY(beginsWithLayer3Frame(mp3));
+    // Four seconds at 32 kHz: 1152 samples a frame, and the encoder's delay adds a few more.
+    const int frames = frameCount(mp3);
+    QVERIFY2(frames >= 4 * MelodySampleRate / 1152 && frames < 4 * MelodySampleRate / 1152 + 6,
+             qPrintable(QString::number(frames)));
+}
+
+void TestSongAudio::sameSongSameFileOtherSongOtherFile()
+{
+    SongAudio audio;
+    SongAudio other;
+    QCOMPARE(audio.mp3For(1), other.mp3For(1));
+    QCOMPARE(audio.mp3For(1), audio.mp3For(1));
+    QVERIFY(audio.mp3For(1) != audio.mp3For(2));
+}
+
+QTEST_GUILESS_MAIN(TestSongAudio)
+#include "tst_songaudio.moc"
