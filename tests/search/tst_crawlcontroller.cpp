@@ -1,0 +1,560 @@
+// SPDX-License-Identifier: MIT
+// The controller's handlers one at a time: refusals, the two starts, the roads of a keyword
+// search and a topic crawl, and the ends of a crawl, including a result page that cannot be saved.
+#include "crawlrig.h"
+#include "topictable.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace Qorvin;
+using namespace Qorvin::Test;
+
+namespace {
+
+const QString FinishedText = QStringLiteral("本次搜索完成!");
+const QString SaveFailedText = QStringLiteral("保存搜索结果失败!");
+
+QString songLink(const QString& word, int number)
+{
+    return QStringLiteral("http://music.localservice.example/") + word + QString::number(number) +
+           QStringLiteral(".mp3");
+}
+
+// Every result page of every keyword holds perPage songs of its own, numbered by offset.
+std::function<QString(const QString&)> keywordServer(int perPage)
+{
+    return [perPage](const QString& url) {
+        const std::optional<QueryRequest> query = parseQueryRequest(url);
+        if (!query)
+            return QStringLiteral("<BODY>local page</BODY>");
+        QList<PageSong> songs;
+        for (int i = 0; i < perPage; ++i) {
+            const int number = query->offset + i;
+            songs.append({query->word + QString::number(number) + QStringLiteral(" - Singer"),
+                          songLink(query->word, number)});
+        }
+        return keywordResultPage(songs);
+    };
+}
+
+const QStringList TopicNames{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")};
+
+// The DJ topic's list page names three songs; each song's result page holds two records.
+std::function<QString(const QString&)> topicServer(const QString& listPage)
+{
+    return [listPage](const QString& url) {
+        if (url.contains(QStringLiteral("list.mp3.baidu.com")))
+            return listPage;
+        if (const std::optional<QueryRequest> query = parseQueryRequest(url)) {
+            return keywordResultPage({{query->word + QStringLiteral(" - One"), songLink(query->word, 1)},
+                                      {query->word + QStringLiteral(" - Two"), songLink(query->word, 2)}});
+        }
+        return QStringLiteral("<BODY>maker</BODY>");
+    };
+}
+
+QString firstPage(const QString& word)
+{
+    return firstResultPageUrl(word);
+}
+
+QString page(const QString& word, int offset)
+{
+    return keywordQueryUrl(word) + QString::number(offset);
+}
+
+} // namespace
+
+class TestCrawlController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pageLoadWithoutCrawlChangesNothing();
+    void badInputIsRefusedBeforeAnythingChanges_data();
+    void badInputIsRefusedBeforeAnythingChanges();
+    void badInputDoesNotStopRunningCrawl();
+    void keywordStartStepsInOrder();
+    void enterRunsTheStartStopLabel();
+    void keywordSearchOverThreePages();
+    void firstPageHoldsWantedCount();
+    void wantedCountZeroOrNegativeTakesOneSong_data();
+    void wantedCountZeroOrNegativeTakesOneSong();
+    void newSearchAfterFinishStartsAtOffsetZero();
+    void stopRightAfterStartShowsEmptyResult();
+    void pageOffsetStopsAtItsLastPage();
+    void topicStartStepsInOrder();
+    void topicCrawlOverItsNames_data();
+    void topicCrawlOverItsNames();
+    void emptyTopicListFinishesOnOneEmptyQuery();
+    void topicWithoutFragmentAndMissingLabel();
+    void topicClickWithBadCountIsRefused();
+    void unsavedResultIsNotShown_data();
+    void unsavedResultIsNotShown();
+};
+
+void TestCrawlController::pageLoadWithoutCrawlChangesNothing()
+{
+    CrawlRig rig;
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    rig.controller.state().Text1.set(QStringLiteral("old text"));
+    rig.browser.html = keywordResultPage({{QStringLiteral("A - B"), songLink(QStringLiteral("a"), 1)}});
+    rig.controller.PageLoadDispatcher();
+    QCOMPARE(rig.state().Text1.text(), QStringLiteral("old text"));
+    QVERIFY(rig.log.isEmpty());
+    QCOMPARE(rig.state().List1.count(), 0);
+}
+
+void TestCrawlController::badInputIsRefusedBeforeAnythingChanges_data()
+{
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QString>("focus");
+
+    QTest::newRow("letters") << "abc"
+                             << "abc"
+                             << "focus:count";
+    QTest::newRow("empty count") << ""
+                                 << "abc"
+                                 << "focus:count";
+    QTest::newRow("count checked first") << "abc"
+                                         << "   "
+                                         << "focus:count";
+    QTest::newRow("above 32-bit") << "2147483648"
+                                  << "abc"
+                                  << "focus:count";
+    QTest::newRow("below 32-bit") << "-2147483649"
+                                  << "abc"
+                                  << "focus:count";
+    QTest::newRow("rounds past 32-bit") << "2147483647.5"
+                                        << "abc"
+                                        << "focus:count";
+    QTest::newRow("blank keyword") << "30"
+                                   << "   "
+                                   << "focus:keyword";
+    QTest::newRow("empty keyword") << "30"
+                                   << ""
+                                   << "focus:keyword";
+}
+
+void TestCrawlController::badInputIsRefusedBeforeAnythingChanges()
+{
+    QFETCH(QString, count);
+    QFETCH(QString, keyword);
+    QFETCH(QString, focus);
+
+    CrawlRig rig;
+    rig.controller.state().List1.append(QStringLiteral("kept"));
+    rig.controller.state().List2.append(QStringLiteral("kept"));
+    rig.start(keyword, count);
+    QCOMPARE(rig.log, QStringList{focus});
+    QCOMPARE(rig.window.caption, StartCaption);
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+    QCOMPARE(rig.state().WantedCount, 0);
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QCOMPARE(rig.state().List1.count(), 1);
+    QCOMPARE(rig.state().List2.size(), 1);
+}
+
+void TestCrawlController::badInputDoesNotStopRunningCrawl()
+{
+    CrawlRig rig;
+    rig.start(QStringLiteral("abc"));
+    const QString queryUrl = rig.state().QueryUrl;
+    rig.log.clear();
+
+    rig.window.count = QStringLiteral("many");
+    rig.controller.startStopClicked();
+    rig.window.count = QStringLiteral("30");
+    rig.window.keyword = QStringLiteral(" ");
+    rig.controller.keywordKeyPressed(13);
+
+    QCOMPARE(rig.log, (QStringList{QStringLiteral("focus:count"), QStringLiteral("focus:keyword")}));
+    QCOMPARE(rig.state().QueryUrl, queryUrl);
+    QCOMPARE(rig.state().SearchDone, LegacyFalse);
+    QCOMPARE(rig.window.caption, StopCaption);
+}
+
+void TestCrawlController::keywordStartStepsInOrder()
+{
+    CrawlRig rig;
+    CrawlState& state = rig.controller.state();
+    state.FoundCount = 7;
+    state.PageOffset = 90;
+    state.SearchMode = ModeStopped;
+    state.List1.append(QStringLiteral("old - song"));
+    state.List2.append(QStringLiteral("old.mp3"));
+    state.List3.append(QStringLiteral("old name"));
+
+    bool checkedAtYield = false;
+    rig.window.onYield = [&](int) {
+        // The state is set before the yield, QueryUrl only after it.
+        QCOMPARE(state.WantedCount, 2);
+        QCOMPARE(state.FoundCount, 0);
+        QCOMPARE(state.SearchDone, LegacyFalse);
+        QCOMPARE(state.SearchMode, ModeKeyword);
+        QCOMPARE(state.PageOffset, qint16(0));
+        QVERIFY(state.QueryUrl.isEmpty());
+        QCOMPARE(state.List1.count(), 1);
+        checkedAtYield = true;
+    };
+    rig.start(QStringLiteral("  abc  "), QStringLiteral("2.5"));
+
+    QVERIFY(checkedAtYield);
+    const QString preparing = QStringLiteral("开始准备搜索,请保持网络通畅...");
+    QCOMPARE(
+        rig.log,
+        (QStringList{QStringLiteral("label8:开始搜索,请等待..."), QStringLiteral("label6:") + StopCaption,
+                     QStringLiteral("panel:") + preparing, QStringLiteral("label8:") + preparing,
+                     QStringLiteral("yield"), QStringLiteral("navigate:") + firstPage(QStringLiteral("abc")),
+                     QStringLiteral("picture2:front")}));
+    QVERIFY(rig.browser.requests.first().endsWith(QStringLiteral("&word=abc&pn=0")));
+    QCOMPARE(state.QueryUrl, keywordQueryUrl(QStringLiteral("abc")));
+    QCOMPARE(rig.window.keyword, QStringLiteral("  abc  "));
+    QCOMPARE(state.List1.count(), 0);
+    QCOMPARE(state.List2.size(), 0);
+    QCOMPARE(state.List3.size(), 1);
+}
+
+void TestCrawlController::enterRunsTheStartStopLabel()
+{
+    CrawlRig rig;
+    rig.window.keyword = QStringLiteral("abc");
+    rig.controller.keywordKeyPressed(10);
+    rig.controller.keywordKeyPressed(32);
+    QVERIFY(rig.log.isEmpty());
+
+    rig.controller.keywordKeyPressed(13);
+    QCOMPARE(rig.browser.requests, QStringList{firstPage(QStringLiteral("abc"))});
+    QCOMPARE(rig.window.caption, StopCaption);
+
+    rig.controller.keywordKeyPressed(13);
+    QCOMPARE(rig.state().SearchMode, ModeStopped);
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
+    QCOMPARE(rig.window.caption, StartCaption);
+}
+
+void TestCrawlController::keywordSearchOverThreePages()
+{
+    CrawlRig rig;
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"), QStringLiteral("25"));
+    QCOMPARE(rig.loadUntilIdle(), 4); // three result pages and the local page
+
+    QCOMPARE(rig.browser.requests,
+             (QStringList{page(QStringLiteral("abc"), 0), page(QStringLiteral("abc"), 30),
+                          page(QStringLiteral("abc"), 60), rig.resultUrl()}));
+    QCOMPARE(rig.state().FoundCount, 25);
+    QCOMPARE(rig.state().List1.count(), 25);
+    QCOMPARE(rig.state().List2.size(), 25);
+    QCOMPARE(rig.state().List1.at(24), QStringLiteral("abc64 - Singer"));
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QCOMPARE(rig.state().SearchMode, ModeKeyword);
+    QCOMPARE(rig.state().PageOffset, qint16(60));
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+    QCOMPARE(rig.resultRows(), 25);
+    QVERIFY(rig.resultBytes().contains("abc64.mp3"));
+
+    // The end sequence, in its order; the start label keeps "停止搜索" behind the hidden panel.
+    QCOMPARE(rig.log.mid(rig.log.size() - 5),
+             (QStringList{QStringLiteral("panel:") + FinishedText, QStringLiteral("label8:") + FinishedText,
+                          QStringLiteral("browser:show"), QStringLiteral("navigate:") + rig.resultUrl(),
+                          QStringLiteral("picture2:hide")}));
+    QCOMPARE(rig.window.caption, StopCaption);
+    QVERIFY(!rig.window.searchPanelVisible);
+    QVERIFY(rig.browser.visible);
+
+    // The result page's own load (and any later page) is ignored.
+    const QString tail = rig.state().Text1.text();
+    rig.loadAgain();
+    QCOMPARE(rig.state().Text1.text(), tail);
+    QCOMPARE(rig.browser.requests.size(), 4);
+}
+
+void TestCrawlController::firstPageHoldsWantedCount()
+{
+    CrawlRig rig;
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"), QStringLiteral("10"));
+    QCOMPARE(rig.loadUntilIdle(), 2);
+    QCOMPARE(rig.browser.requests, (QStringList{page(QStringLiteral("abc"), 0), rig.resultUrl()}));
+    QCOMPARE(rig.state().List1.count(), 10);
+    QCOMPARE(rig.window.panel, FinishedText);
+    QCOMPARE(rig.resultRows(), 10);
+}
+
+void TestCrawlController::wantedCountZeroOrNegativeTakesOneSong_data()
+{
+    QTest::addColumn<QString>("count");
+    QTest::newRow("zero") << "0";
+    QTest::newRow("negative") << "-3";
+    QTest::newRow("rounds to zero") << "0.5";
+}
+
+void TestCrawlController::wantedCountZeroOrNegativeTakesOneSong()
+{
+    QFETCH(QString, count);
+    CrawlRig rig;
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"), count);
+    QCOMPARE(rig.loadUntilIdle(), 2);
+    QCOMPARE(rig.state().List1.count(), 1);
+    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
+    QCOMPARE(rig.resultRows(), 1);
+}
+
+void TestCrawlController::newSearchAfterFinishStartsAtOffsetZero()
+{
+    CrawlRig rig;
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"), QStringLiteral("15"));
+    rig.loadUntilIdle();
+    QCOMPARE(rig.state().PageOffset, qint16(30));
+
+    rig.window.returnToSearchHome();
+    const qsizetype earlierRequests = rig.browser.requests.size();
+    rig.start(QStringLiteral("def"), QStringLiteral("15"));
+    QCOMPARE(rig.state().PageOffset, qint16(0));
+    QCOMPARE(rig.state().List1.count(), 0);
+    rig.loadUntilIdle();
+    QCOMPARE(rig.browser.requests.mid(earlierRequests),
+             (QStringList{page(QStringLiteral("def"), 0), page(QStringLiteral("def"), 30), rig.resultUrl()}));
+    QCOMPARE(rig.state().List1.at(0), QStringLiteral("def0 - Singer"));
+}
+
+void TestCrawlController::stopRightAfterStartShowsEmptyResult()
+{
+    CrawlRig rig;
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"));
+    rig.log.clear();
+    rig.controller.startStopClicked();
+
+    QCOMPARE(rig.log,
+             (QStringList{QStringLiteral("panel:") + FinishedText, QStringLiteral("label8:") + FinishedText,
+                          QStringLiteral("navigate:") + rig.resultUrl(), QStringLiteral("browser:show"),
+                          QStringLiteral("picture2:hide"), QStringLiteral("label6:") + StartCaption}));
+    QCOMPARE(rig.resultRows(), 0);
+    QCOMPARE(rig.state().SearchMode, ModeStopped);
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+
+    // The result page loads and is ignored; a new search after the stop runs from offset 0.
+    rig.loadUntilIdle();
+    QCOMPARE(rig.state().List1.count(), 0);
+    rig.controller.startStopClicked();
+    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 0));
+    QCOMPARE(rig.state().SearchMode, ModeKeyword);
+    rig.loadPending();
+    QCOMPARE(rig.state().List1.count(), 10);
+    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 30));
+}
+
+void TestCrawlController::pageOffsetStopsAtItsLastPage()
+{
+    // The service has run out of results: every page is empty.
+    CrawlRig rig;
+    rig.serve = keywordServer(0);
+    rig.start(QStringLiteral("abc"));
+    rig.loadPending();
+    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 30));
+
+    rig.controller.state().PageOffset = 32730;
+    rig.loadPending();
+    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 32760));
+    QVERIFY(!rig.state().QueryUrl.isEmpty());
+
+    // The highest offset has been read: the search ends with what it found.
+    rig.loadPending();
+    QCOMPARE(rig.browser.requests.count(page(QStringLiteral("abc"), 32760)), 1);
+    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
+    QCOMPARE(rig.state().PageOffset, qint16(32760));
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+    QCOMPARE(rig.window.panel, FinishedText);
+    QCOMPARE(rig.resultRows(), 0);
+}
+
+void TestCrawlController::topicStartStepsInOrder()
+{
+    CrawlRig rig;
+    CrawlState& state = rig.controller.state();
+    state.List1.append(QStringLiteral("old - song"));
+    state.List2.append(QStringLiteral("old.mp3"));
+    state.List3.append(QStringLiteral("old name"));
+    state.TopicIndex = 4;
+    state.FoundCount = 3;
+    state.PageOffset = 60;
+    rig.window.panel = QStringLiteral("earlier status");
+    rig.window.count = QStringLiteral("7");
+
+    rig.controller.topicClicked(8);
+
+    QCOMPARE(rig.log, (QStringList{QStringLiteral("menu:hide"), QStringLiteral("keyword:热门DJ"),
+                                   QStringLiteral("label6:") + StopCaption,
+                                   QStringLiteral("label8:开始搜索,请等待..."),
+                                   QStringLiteral("navigate:http://list.mp3.baidu.com/list/dj.html#top10")}));
+    QCOMPARE(rig.window.panel, QStringLiteral("earlier status"));
+    QCOMPARE(state.List1.count(), 0);
+    QCOMPARE(state.List2.size(), 0);
+    QCOMPARE(state.List3.size(), 0);
+    QCOMPARE(state.TopicIndex, qint16(0));
+    QCOMPARE(state.SearchMode, ModeTopicList);
+    QCOMPARE(state.SearchDone, LegacyFalse);
+    QCOMPARE(state.QueryUrl, QStringLiteral("_blank"));
+    QCOMPARE(state.WantedCount, 7);
+    QCOMPARE(state.FoundCount, 3);
+    QCOMPARE(state.PageOffset, qint16(60));
+}
+
+void TestCrawlController::topicCrawlOverItsNames_data()
+{
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("all three") << "30" << TopicNames;
+    QTest::newRow("count 2") << "2" << TopicNames.mid(0, 2);
+    QTest::newRow("count 0") << "0" << TopicNames.mid(0, 1);
+}
+
+void TestCrawlController::topicCrawlOverItsNames()
+{
+    QFETCH(QString, count);
+    QFETCH(QStringList, names);
+
+    CrawlRig rig;
+    rig.serve = topicServer(topicListPage(QStringLiteral("热门DJ"), TopicNames));
+    rig.window.count = count;
+    rig.controller.topicClicked(8);
+
+    QVERIFY(rig.loadPending());
+    QCOMPARE(rig.state().List3, names);
+    QCOMPARE(rig.state().SearchMode, ModeTopicStart);
+    QCOMPARE(rig.browser.requests.last(), QStringLiteral("http://www.tavrel.example"));
+
+    QVERIFY(rig.loadPending());
+    QCOMPARE(rig.browser.requests.last(), firstPage(names.first()));
+    QCOMPARE(rig.state().TopicIndex, qint16(1));
+    QCOMPARE(rig.state().SearchMode, ModeTopicWalk);
+    QCOMPARE(rig.state().SearchDone, LegacyFalse);
+
+    rig.loadUntilIdle();
+    QStringList expectedRequests{QStringLiteral("http://list.mp3.baidu.com/list/dj.html#top10"),
+                                 QStringLiteral("http://www.tavrel.example")};
+    QStringList expectedTitles;
+    for (const QString& name : names) {
+        expectedRequests << firstPage(name);
+        expectedTitles << name + QStringLiteral(" - One");
+    }
+    expectedRequests << rig.resultUrl();
+    QCOMPARE(rig.browser.requests, expectedRequests);
+    QCOMPARE(rig.state().List1.items(), expectedTitles);
+    QCOMPARE(rig.state().List2.size(), names.size());
+    QCOMPARE(rig.state().SearchMode, ModeKeyword);
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QCOMPARE(rig.state().TopicIndex, qint16(names.size()));
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+    QCOMPARE(rig.resultRows(), int(names.size()));
+    QCOMPARE(rig.window.panel, FinishedText);
+}
+
+void TestCrawlController::emptyTopicListFinishesOnOneEmptyQuery()
+{
+    CrawlRig rig;
+    rig.serve = topicServer(topicListPage(QStringLiteral("another topic"), TopicNames));
+    rig.controller.topicClicked(0);
+    rig.loadPending();
+    QCOMPARE(rig.state().List3.size(), 0);
+    rig.loadPending();
+    QCOMPARE(rig.browser.requests.last(), firstPage(QString()));
+    QVERIFY(rig.browser.requests.last().endsWith(QStringLiteral("&word=&pn=0")));
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QCOMPARE(rig.state().TopicIndex, qint16(1));
+
+    // The empty keyword's page has records, but the crawl is done and takes none of them.
+    rig.loadPending();
+    QCOMPARE(rig.state().List1.count(), 0);
+    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
+    QCOMPARE(rig.resultRows(), 0);
+    QCOMPARE(rig.state().SearchMode, ModeKeyword);
+}
+
+void TestCrawlController::topicWithoutFragmentAndMissingLabel()
+{
+    CrawlRig rig;
+    rig.controller.topicClicked(9);
+    rig.controller.topicClicked(13);
+    rig.controller.topicClicked(-1);
+    QVERIFY(rig.log.isEmpty());
+
+    rig.controller.topicClicked(12);
+    QCOMPARE(rig.browser.requests, QStringList{QStringLiteral("http://list.mp3.baidu.com/list/qgddp.html")});
+    QCOMPARE(rig.window.keyword, QStringLiteral("情歌对对碰"));
+}
+
+void TestCrawlController::topicClickWithBadCountIsRefused()
+{
+    CrawlRig rig;
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"));
+    rig.loadPending();
+    const QStringList titles = rig.state().List1.items();
+    const QString queryUrl = rig.state().QueryUrl;
+    rig.log.clear();
+
+    for (const QString& count : {QStringLiteral("ten"), QStringLiteral(""), QStringLiteral("1e10")}) {
+        rig.window.count = count;
+        rig.controller.topicClicked(2);
+    }
+    QCOMPARE(rig.log, QStringList(3, QStringLiteral("focus:count")));
+    QVERIFY(rig.window.topicMenuVisible);
+    QCOMPARE(rig.state().List1.items(), titles);
+    QCOMPARE(rig.state().QueryUrl, queryUrl);
+    QCOMPARE(rig.state().SearchMode, ModeKeyword);
+    QCOMPARE(rig.window.keyword, QStringLiteral("abc"));
+}
+
+void TestCrawlController::unsavedResultIsNotShown_data()
+{
+    QTest::addColumn<bool>("byStop");
+    QTest::newRow("finish") << false;
+    QTest::newRow("stop") << true;
+}
+
+void TestCrawlController::unsavedResultIsNotShown()
+{
+    QFETCH(bool, byStop);
+
+    CrawlRig rig;
+    // A folder where result.htm should be: the folder is writable, the page cannot be saved.
+    QVERIFY(QDir(rig.programFolder.path()).mkdir(QStringLiteral("result.htm")));
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"), QStringLiteral("5"));
+    rig.log.clear();
+    if (byStop)
+        rig.controller.startStopClicked();
+    else
+        rig.loadPending();
+
+    QVERIFY(rig.window.panel.startsWith(SaveFailedText));
+    QVERIFY(rig.window.panel.size() > SaveFailedText.size());
+    QCOMPARE(rig.window.label8, rig.window.panel);
+    QVERIFY(!rig.browser.requests.contains(rig.resultUrl()));
+    QVERIFY(!rig.log.contains(QStringLiteral("picture2:hide")));
+    QVERIFY(rig.log.contains(QStringLiteral("picture2:front")));
+    QVERIFY(rig.window.searchPanelVisible);
+    QCOMPARE(rig.window.caption, StartCaption);
+    QCOMPARE(rig.state().SearchDone, LegacyTrue);
+    QVERIFY(rig.state().QueryUrl.isEmpty());
+    QCOMPARE(rig.state().SearchMode, byStop ? ModeStopped : ModeKeyword);
+
+    // The crawl has ended: later page loads are ignored and the label starts a new search.
+    rig.loadUntilIdle();
+    QCOMPARE(rig.state().List1.count(), byStop ? 0 : 5);
+    rig.controller.startStopClicked();
+    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 0));
+}
+
+QTEST_GUILESS_MAIN(TestCrawlController)
+#include "tst_crawlcontroller.moc"
