@@ -1,0 +1,28 @@
+# The window and the program. They need the browser component and the crawl controller.
+if(NOT TARGET qorvin_browser OR NOT TARGET qorvin_search)
+  message(STATUS "mp3qorvin: the window waits for qorvin_browser and qorvin_search")
+  return()
+endif()
+find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets)
+
+add_library(qorvin_gui STATIC
+  window/clickablelabel.cpp window/clickablelabel.h
+  window/clickablepanel.cpp window/clickablepanel.h
+  window/designtexts.h
+  window/fonts.cpp window/fonts.h
+  window/frmmain.cpp window/frmmaincontrols.cpp window/frmmain.h
+  window/mouseclick.h
+  window/pictures.cpp window/pictures.h
+  window/resizelayout.cpp window/resizelayout.h
+  window/statusbar.cpp window/statusbar.h
+  window/twips.h
+  window/urlopener.cpp window/urlopener.h
+  resources/pictures.qrc)
+target_include_directories(qorvin_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/window)
+target_link_libraries(qorvin_gui
+  PUBLIC qorvin_search qorvin_browser Qt6::Widgets
+  PRIVATE qorvin_options)
+
+add_executable(mp3qorvin main.cpp)
+target_link_libraries(mp3qorvin PRIVATE qorvin_gui qorvin_options)
+set_target_properties(mp3qorvin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)

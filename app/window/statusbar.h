@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QStatusBar>
+
+class QLabel;
+
+namespace Qorvin {
+
+// StatusBar1: one panel, a small picture at its left end and the status text beside it.
+class StatusBar : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    StatusBar(const QPixmap& picture, QWidget* parent);
+
+    QString panelText() const;
+    void setPanelText(const QString& text);
+    QString panelToolTip() const;
+    void setPanelToolTip(const QString& text);
+
+private:
+    QWidget* m_panel;
+    QLabel* m_text;
+};
+
+} // namespace Qorvin

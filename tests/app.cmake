@@ -1,0 +1,7 @@
+# The window: its controls, layout, menu toggles, site links and pictures.
+if(NOT TARGET qorvin_gui)
+  return()
+endif()
+qorvin_add_test(NAME test_resizelayout SOURCES app/tst_resizelayout.cpp LIBS qorvin_gui LABEL gui)
+qorvin_add_test(NAME test_pictures SOURCES app/tst_pictures.cpp LIBS qorvin_gui LABEL gui)
+qorvin_add_test(NAME test_frmmain SOURCES app/tst_frmmain.cpp LIBS qorvin_gui LABEL gui)
