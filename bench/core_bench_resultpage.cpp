@@ -36,6 +36,19 @@ void BM_ResultPageWriter(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * count);
 }
 
+// The page's bytes alone, without the file: what the writer costs before the disk does.
+void BM_ResultPageBytes(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    QStringList titles;
+    QStringList links;
+    makeSongs(count, titles, links);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Qorvin::resultPageBytes(u"月亮"_s, titles, links));
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
 } // namespace
 
+BENCHMARK(BM_ResultPageBytes)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResultPageWriter)->Arg(30)->Arg(32767)->Unit(benchmark::kMillisecond);

@@ -13,29 +13,17 @@ QStringEncoder newGbkEncoder()
     return QStringEncoder(gbkName, QStringConverter::Flag::Stateless);
 }
 
-struct TextKind
+bool hasLoneSurrogate(QStringView text)
 {
-    bool ascii = true;
-    bool loneSurrogate = false;
-};
-
-TextKind classify(QStringView text)
-{
-    TextKind kind;
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = text[i].unicode();
-        if (unit < 0x80)
-            continue;
-        kind.ascii = false;
-        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode()))
             ++i;
-        } else if (QChar::isSurrogate(unit)) {
-            kind.loneSurrogate = true;
-            return kind;
-        }
+        else if (QChar::isSurrogate(unit))
+            return true;
     }
-    return kind;
+    return false;
 }
 
 void appendCharacterReference(QByteArray& out, char32_t codePoint)
@@ -45,27 +33,34 @@ void appendCharacterReference(QByteArray& out, char32_t codePoint)
     out.append(';');
 }
 
-} // namespace
-
-void appendAscii(QByteArray& out, QStringView asciiText)
+// Copies text byte for byte while it is ASCII; on the first other character leaves out as it was.
+bool appendIfAscii(QByteArray& out, QStringView text)
 {
     const qsizetype start = out.size();
-    out.resize(start + asciiText.size());
+    const qsizetype size = text.size();
+    out.resize(start + size);
     char* target = out.data() + start;
-    for (const QChar c : asciiText)
-        *target++ = static_cast<char>(c.unicode());
+    const QChar* source = text.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = source[i].unicode();
+        if (unit >= 0x80) {
+            out.truncate(start);
+            return false;
+        }
+        target[i] = static_cast<char>(unit);
+    }
+    return true;
 }
+
+} // namespace
 
 GbkTextEncoder::GbkTextEncoder() : m_encoder(newGbkEncoder()) {}
 
 void GbkTextEncoder::append(QByteArray& out, QStringView text)
 {
-    const TextKind kind = classify(text);
-    if (kind.ascii) {
-        appendAscii(out, text);
+    if (appendIfAscii(out, text))
         return;
-    }
-    if (!kind.loneSurrogate) {
+    if (!hasLoneSurrogate(text)) {
         const QByteArray encoded = m_encoder.encode(text);
         if (!m_encoder.hasError()) {
             out.append(encoded);

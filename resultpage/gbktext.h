@@ -26,7 +26,4 @@ private:
     QStringEncoder m_encoder;
 };
 
-// Appends pure ASCII text byte for byte, without a converter.
-void appendAscii(QByteArray& out, QStringView asciiText);
-
 } // namespace Qorvin

@@ -7,6 +7,7 @@
 
 #include <QSaveFile>
 
+#include <initializer_list>
 #include <optional>
 
 namespace Qorvin {
@@ -45,6 +46,11 @@ public:
         m_gbk.append(m_bytes, text);
         return *this;
     }
+    PageBuilder& bytes(const QByteArray& encoded)
+    {
+        m_bytes.append(encoded);
+        return *this;
+    }
     PageBuilder& number(qsizetype n)
     {
         m_bytes.append(QByteArray::number(n));
@@ -80,6 +86,22 @@ QString hrefSafe(const QString& link)
     return safe;
 }
 
+// Pieces joined by line ends: {a, b} is a, CR LF, b; an empty piece at either end stands for a
+// line end there.
+QByteArray encodedLines(std::initializer_list<QStringView> pieces)
+{
+    GbkTextEncoder gbk;
+    QByteArray bytes;
+    bool first = true;
+    for (const QStringView piece : pieces) {
+        if (!first)
+            bytes.append("\r\n", 2);
+        gbk.append(bytes, piece);
+        first = false;
+    }
+    return bytes;
+}
+
 std::optional<QString> refusal(const QStringList& titles, const QStringList& links)
 {
     if (links.size() < titles.size())
@@ -105,16 +127,21 @@ QByteArray buildPage(PageBuilder& page, const QString& keyword, const QStringLis
     page.fixed(T::keywordLineStart).value(keyword).fixed(T::keywordLineEnd).endLine();
     page.lines(T::linesAfterKeyword);
 
+    // The fixed text between the values of a row is the same for every song: it is encoded once.
+    const QByteArray beforeNumber = encodedLines({T::rowStart, T::rowNumberStart});
+    const QByteArray beforeHref = encodedLines({T::rowNumberEnd, T::rowLinkStart});
+    const QByteArray beforeTitle = encodedLines({T::rowLinkEnd, {}});
+    const QByteArray beforeLinkText = encodedLines({T::rowTitleEnd, T::rowLinkTextStart});
+    const QByteArray afterLinkText = encodedLines({{}, T::rowLinkTextEnd, T::rowEnd, {}});
+
     const qsizetype songCount = titles.size();
     for (qsizetype i = 0; i < songCount; ++i) {
         const QString& link = links.at(i);
-        page.fixed(T::rowStart).endLine();
-        page.fixed(T::rowNumberStart).number(i + 1).fixed(T::rowNumberEnd).endLine();
-        page.fixed(T::rowLinkStart).value(hrefSafe(link)).fixed(T::rowLinkEnd).endLine();
-        page.value(titles.at(i)).fixed(T::rowTitleEnd).endLine();
-        page.fixed(T::rowLinkTextStart).value(link).endLine();
-        page.fixed(T::rowLinkTextEnd).endLine();
-        page.fixed(T::rowEnd).endLine();
+        page.bytes(beforeNumber).number(i + 1);
+        page.bytes(beforeHref).value(hrefSafe(link));
+        page.bytes(beforeTitle).value(titles.at(i));
+        page.bytes(beforeLinkText).value(link);
+        page.bytes(afterLinkText);
     }
 
     page.lines(T::endLines);

@@ -13,18 +13,49 @@ std::size_t alignedSize(std::size_t size)
     return (size + Alignment - 1) & ~(Alignment - 1);
 }
 
+using Block = std::unique_ptr<std::byte[]>;
+
+// Enough for the tree of a few megabytes of page; a larger page's extra blocks are freed.
+constexpr std::size_t PooledBlockLimit = 64;
+
+std::vector<Block>& blockPool()
+{
+    thread_local std::vector<Block> pool;
+    return pool;
+}
+
+Block takeBlock()
+{
+    std::vector<Block>& pool = blockPool();
+    if (pool.empty())
+        return Block(new std::byte[BlockSize]);
+    Block block = std::move(pool.back());
+    pool.pop_back();
+    return block;
+}
+
 } // namespace
+
+GumboArena::~GumboArena()
+{
+    std::vector<Block>& pool = blockPool();
+    for (Block& block : m_blocks) {
+        if (pool.size() >= PooledBlockLimit)
+            break;
+        pool.push_back(std::move(block));
+    }
+}
 
 void* GumboArena::allocate(std::size_t size)
 {
     const std::size_t needed = alignedSize(size == 0 ? 1 : size);
     if (needed > BlockSize / 4) {
         // Large buffers get a block of their own, so the current block keeps serving small ones.
-        m_blocks.emplace_back(new std::byte[needed]);
-        return m_blocks.back().get();
+        m_largeBlocks.emplace_back(new std::byte[needed]);
+        return m_largeBlocks.back().get();
     }
     if (needed > m_left) {
-        m_blocks.emplace_back(new std::byte[BlockSize]);
+        m_blocks.push_back(takeBlock());
         m_cursor = m_blocks.back().get();
         m_left = BlockSize;
     }

@@ -14,11 +14,13 @@ namespace Qorvin {
 
 // gumbo makes many small allocations and frees its tree node by node, recursively, which a deeply
 // nested page turns into a deep C stack. The arena hands out memory in blocks, ignores single frees
-// and drops everything when it goes away, so the tree is never walked to free it.
+// and drops everything when it goes away, so the tree is never walked to free it. Its standard
+// blocks go back to a small per-thread pool, so the next page does not fault in fresh memory.
 class GumboArena
 {
 public:
     GumboArena() = default;
+    ~GumboArena();
     GumboArena(const GumboArena&) = delete;
     GumboArena& operator=(const GumboArena&) = delete;
 
@@ -29,6 +31,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    std::vector<std::unique_ptr<std::byte[]>> m_largeBlocks;
     std::byte* m_cursor = nullptr;
     std::size_t m_left = 0;
 };
