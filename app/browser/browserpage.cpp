@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#include "browserpage.h"
+
+#include <QDesktopServices>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineSettings>
+
+namespace Qorvin {
+
+namespace {
+
+bool opensInDefaultBrowser(const QUrl& url)
+{
+    const QString scheme = url.scheme();
+    return scheme == QStringLiteral("http") || scheme == QStringLiteral("https") ||
+           scheme == QStringLiteral("ftp");
+}
+
+} // namespace
+
+BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
+{
+    QWebEngineSettings* pageSettings = settings();
+    pageSettings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    pageSettings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    pageSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    pageSettings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    pageSettings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    pageSettings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+
+    // The result page's links open a new window each ("_blank"): the user's own browser takes
+    // them, where a download manager can fetch them too. Other schemes (file:, javascript:) a
+    // page could slip in are never handed on.
+    connect(this, &QWebEnginePage::newWindowRequested, this, [](QWebEngineNewWindowRequest& request) {
+        if (request.isUserInitiated() && opensInDefaultBrowser(request.requestedUrl()))
+            QDesktopServices::openUrl(request.requestedUrl());
+    });
+}
+
+void BrowserPage::allowScriptFor(const QUrl& url)
+{
+    const QString scheme = url.scheme();
+    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled,
+                             scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
+}
+
+bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    if (isMainFrame)
+        allowScriptFor(url);
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+} // namespace Qorvin

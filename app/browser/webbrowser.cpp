@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+#include "webbrowser.h"
+
+#include "browserpage.h"
+#include "legacyinnerhtml.h"
+#include "navigationurl.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace Qorvin {
+
+namespace {
+
+// A load the engine gave up because another request replaced it, or that turned into a download.
+constexpr int AbortedErrorCode = -3;
+
+bool completesDocument(const QWebEngineLoadingInfo& info)
+{
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        return true;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        // The engine's error page is a document too; the crawl reads it, finds nothing, goes on.
+        return info.errorCode() != AbortedErrorCode;
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        return false;
+    }
+    return false;
+}
+
+// The engine does not load the document again for a request that only moves to another fragment
+// of the page on view, so it reports no load for it either.
+bool staysInDocument(const QUrl& target, const QUrl& current)
+{
+    return target.hasFragment() && !current.isEmpty() && target != current && sameDocument(target, current);
+}
+
+} // namespace
+
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("WebBrowser1"));
+    // Off the record: no disk cache, cookies or history outlive the program.
+    m_profile = new QWebEngineProfile(this);
+    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+
+    m_view = new QWebEngineView(this);
+    m_page = new BrowserPage(m_profile, m_view);
+    m_view->setPage(m_page);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
+}
+
+WebBrowser::~WebBrowser()
+{
+    // The page must go before the profile it was made with.
+    delete m_view;
+}
+
+void WebBrowser::setVisible(bool visible)
+{
+    QWidget::setVisible(visible);
+}
+
+void WebBrowser::Navigate(const QString& url)
+{
+    const QUrl target = navigationUrl(url);
+    const QUrl current = m_page->url();
+    const NavigationTracker::Serial serial = m_tracker.begin(target);
+    m_page->allowScriptFor(target);
+    m_page->load(target);
+    if (staysInDocument(target, current)) {
+        QTimer::singleShot(0, this, [this, serial] {
+            if (m_tracker.isLatest(serial) && m_tracker.claimWithoutLoad())
+                readDocument(serial);
+        });
+    }
+}
+
+void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info)
+{
+    if (!completesDocument(info))
+        return;
+    if (const auto serial = m_tracker.claimFinishedLoad(info.url()))
+        readDocument(*serial);
+}
+
+void WebBrowser::readDocument(NavigationTracker::Serial serial)
+{
+    // The isolated world answers even where page script is disabled (local pages) and cannot be
+    // fooled by a page that redefines the DOM's properties.
+    QPointer<WebBrowser> self(this);
+    m_page->runJavaScript(
+        QStringLiteral("document.documentElement ? document.documentElement.outerHTML : ''"),
+        QWebEngineScript::ApplicationWorld, [self, serial](const QVariant& result) {
+            if (!self || !self->m_tracker.isLatest(serial))
+                return;
+            self->m_innerHtml = legacyInnerHtml(result.toString());
+            emit self->DocumentComplete();
+        });
+}
+
+} // namespace Qorvin

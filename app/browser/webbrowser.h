@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+// WebBrowser1: the program's only way to the network and the view of the result page.
+#pragma once
+
+#include "crawlbrowser.h"
+#include "navigationtracker.h"
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+class QWebEngineLoadingInfo;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace Qorvin {
+
+class BrowserPage;
+
+class WebBrowser : public QWidget, public CrawlBrowser
+{
+    Q_OBJECT
+
+public:
+    explicit WebBrowser(QWidget* parent = nullptr);
+    ~WebBrowser() override;
+
+    // Starts loading url, given unescaped (see navigationurl.h), and returns at once. A request
+    // made while another loads replaces it; the replaced one raises no DocumentComplete.
+    void Navigate(const QString& url) override;
+
+    // The top-level document's legacy innerHTML as it stood when DocumentComplete was raised.
+    QString innerHtml() const override { return m_innerHtml; }
+
+    void setVisible(bool visible) override;
+
+    // The address of the latest request as it went to the engine.
+    QUrl requestedUrl() const { return m_tracker.latestUrl(); }
+
+signals:
+    // Once per completed top-level document of the latest request, its error page included.
+    void DocumentComplete();
+
+private:
+    void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    void readDocument(NavigationTracker::Serial serial);
+
+    QWebEngineProfile* m_profile = nullptr;
+    QWebEngineView* m_view = nullptr;
+    BrowserPage* m_page = nullptr;
+    NavigationTracker m_tracker;
+    QString m_innerHtml;
+};
+
+} // namespace Qorvin
