@@ -67,6 +67,51 @@ inline std::optional<QueryRequest> parseQueryRequest(const QString& url)
     return QueryRequest{url.mid(prefix.size(), pn - prefix.size()), offset};
 }
 
+inline QString songLink(const QString& word, int number)
+{
+    return QStringLiteral("http://music.localservice.example/") + word + QString::number(number) +
+           QStringLiteral(".mp3");
+}
+
+// Songs "word<n> - Singer" for n from first on, each with an address of its own.
+inline QList<PageSong> songsOf(const QString& word, int first, int count)
+{
+    QList<PageSong> songs;
+    for (int i = first; i < first + count; ++i)
+        songs.append({word + QString::number(i) + QStringLiteral(" - Singer"), songLink(word, i)});
+    return songs;
+}
+
+// The result page of word at offset.
+inline QString resultPageRequest(const QString& word, int offset)
+{
+    return keywordQueryUrl(word) + QString::number(offset);
+}
+
+// Every result page of every keyword holds perPage songs of its own, numbered by offset.
+inline std::function<QString(const QString&)> keywordServer(int perPage)
+{
+    return [perPage](const QString& url) {
+        const std::optional<QueryRequest> query = parseQueryRequest(url);
+        return query ? keywordResultPage(songsOf(query->word, query->offset, perPage))
+                     : QStringLiteral("<BODY>local page</BODY>");
+    };
+}
+
+inline const QStringList TopicNames{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")};
+
+// The list host answers listPage; each name's result page holds two records.
+inline std::function<QString(const QString&)> topicServer(const QString& listPage)
+{
+    return [listPage](const QString& url) {
+        if (url.contains(QStringLiteral("list.mp3.baidu.com")))
+            return listPage;
+        if (const std::optional<QueryRequest> query = parseQueryRequest(url))
+            return keywordResultPage(songsOf(query->word, 0, 2));
+        return QStringLiteral("<BODY>maker</BODY>");
+    };
+}
+
 class CrawlRig
 {
 public:

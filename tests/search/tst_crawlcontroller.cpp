@@ -15,55 +15,6 @@ namespace {
 const QString FinishedText = QStringLiteral("本次搜索完成!");
 const QString SaveFailedText = QStringLiteral("保存搜索结果失败!");
 
-QString songLink(const QString& word, int number)
-{
-    return QStringLiteral("http://music.localservice.example/") + word + QString::number(number) +
-           QStringLiteral(".mp3");
-}
-
-// Every result page of every keyword holds perPage songs of its own, numbered by offset.
-std::function<QString(const QString&)> keywordServer(int perPage)
-{
-    return [perPage](const QString& url) {
-        const std::optional<QueryRequest> query = parseQueryRequest(url);
-        if (!query)
-            return QStringLiteral("<BODY>local page</BODY>");
-        QList<PageSong> songs;
-        for (int i = 0; i < perPage; ++i) {
-            const int number = query->offset + i;
-            songs.append({query->word + QString::number(number) + QStringLiteral(" - Singer"),
-                          songLink(query->word, number)});
-        }
-        return keywordResultPage(songs);
-    };
-}
-
-const QStringList TopicNames{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")};
-
-// The DJ topic's list page names three songs; each song's result page holds two records.
-std::function<QString(const QString&)> topicServer(const QString& listPage)
-{
-    return [listPage](const QString& url) {
-        if (url.contains(QStringLiteral("list.mp3.baidu.com")))
-            return listPage;
-        if (const std::optional<QueryRequest> query = parseQueryRequest(url)) {
-            return keywordResultPage({{query->word + QStringLiteral(" - One"), songLink(query->word, 1)},
-                                      {query->word + QStringLiteral(" - Two"), songLink(query->word, 2)}});
-        }
-        return QStringLiteral("<BODY>maker</BODY>");
-    };
-}
-
-QString firstPage(const QString& word)
-{
-    return firstResultPageUrl(word);
-}
-
-QString page(const QString& word, int offset)
-{
-    return keywordQueryUrl(word) + QString::number(offset);
-}
-
 } // namespace
 
 class TestCrawlController : public QObject
@@ -203,12 +154,12 @@ void TestCrawlController::keywordStartStepsInOrder()
 
     QVERIFY(checkedAtYield);
     const QString preparing = QStringLiteral("开始准备搜索,请保持网络通畅...");
-    QCOMPARE(
-        rig.log,
-        (QStringList{QStringLiteral("label8:开始搜索,请等待..."), QStringLiteral("label6:") + StopCaption,
-                     QStringLiteral("panel:") + preparing, QStringLiteral("label8:") + preparing,
-                     QStringLiteral("yield"), QStringLiteral("navigate:") + firstPage(QStringLiteral("abc")),
-                     QStringLiteral("picture2:front")}));
+    QCOMPARE(rig.log,
+             (QStringList{QStringLiteral("label8:开始搜索,请等待..."),
+                          QStringLiteral("label6:") + StopCaption, QStringLiteral("panel:") + preparing,
+                          QStringLiteral("label8:") + preparing, QStringLiteral("yield"),
+                          QStringLiteral("navigate:") + firstResultPageUrl(QStringLiteral("abc")),
+                          QStringLiteral("picture2:front")}));
     QVERIFY(rig.browser.requests.first().endsWith(QStringLiteral("&word=abc&pn=0")));
     QCOMPARE(state.QueryUrl, keywordQueryUrl(QStringLiteral("abc")));
     QCOMPARE(rig.window.keyword, QStringLiteral("  abc  "));
@@ -226,7 +177,7 @@ void TestCrawlController::enterRunsTheStartStopLabel()
     QVERIFY(rig.log.isEmpty());
 
     rig.controller.keywordKeyPressed(13);
-    QCOMPARE(rig.browser.requests, QStringList{firstPage(QStringLiteral("abc"))});
+    QCOMPARE(rig.browser.requests, QStringList{firstResultPageUrl(QStringLiteral("abc"))});
     QCOMPARE(rig.window.caption, StopCaption);
 
     rig.controller.keywordKeyPressed(13);
@@ -244,8 +195,9 @@ void TestCrawlController::keywordSearchOverThreePages()
     QCOMPARE(rig.loadUntilIdle(), 4); // three result pages and the local page
 
     QCOMPARE(rig.browser.requests,
-             (QStringList{page(QStringLiteral("abc"), 0), page(QStringLiteral("abc"), 30),
-                          page(QStringLiteral("abc"), 60), rig.resultUrl()}));
+             (QStringList{resultPageRequest(QStringLiteral("abc"), 0),
+                          resultPageRequest(QStringLiteral("abc"), 30),
+                          resultPageRequest(QStringLiteral("abc"), 60), rig.resultUrl()}));
     QCOMPARE(rig.state().FoundCount, 25);
     QCOMPARE(rig.state().List1.count(), 25);
     QCOMPARE(rig.state().List2.size(), 25);
@@ -279,7 +231,8 @@ void TestCrawlController::firstPageHoldsWantedCount()
     rig.serve = keywordServer(10);
     rig.start(QStringLiteral("abc"), QStringLiteral("10"));
     QCOMPARE(rig.loadUntilIdle(), 2);
-    QCOMPARE(rig.browser.requests, (QStringList{page(QStringLiteral("abc"), 0), rig.resultUrl()}));
+    QCOMPARE(rig.browser.requests,
+             (QStringList{resultPageRequest(QStringLiteral("abc"), 0), rig.resultUrl()}));
     QCOMPARE(rig.state().List1.count(), 10);
     QCOMPARE(rig.window.panel, FinishedText);
     QCOMPARE(rig.resultRows(), 10);
@@ -320,7 +273,8 @@ void TestCrawlController::newSearchAfterFinishStartsAtOffsetZero()
     QCOMPARE(rig.state().List1.count(), 0);
     rig.loadUntilIdle();
     QCOMPARE(rig.browser.requests.mid(earlierRequests),
-             (QStringList{page(QStringLiteral("def"), 0), page(QStringLiteral("def"), 30), rig.resultUrl()}));
+             (QStringList{resultPageRequest(QStringLiteral("def"), 0),
+                          resultPageRequest(QStringLiteral("def"), 30), rig.resultUrl()}));
     QCOMPARE(rig.state().List1.at(0), QStringLiteral("def0 - Singer"));
 }
 
@@ -345,11 +299,11 @@ void TestCrawlController::stopRightAfterStartShowsEmptyResult()
     rig.loadUntilIdle();
     QCOMPARE(rig.state().List1.count(), 0);
     rig.controller.startStopClicked();
-    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 0));
+    QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 0));
     QCOMPARE(rig.state().SearchMode, ModeKeyword);
     rig.loadPending();
     QCOMPARE(rig.state().List1.count(), 10);
-    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 30));
+    QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 30));
 }
 
 void TestCrawlController::pageOffsetStopsAtItsLastPage()
@@ -359,16 +313,16 @@ void TestCrawlController::pageOffsetStopsAtItsLastPage()
     rig.serve = keywordServer(0);
     rig.start(QStringLiteral("abc"));
     rig.loadPending();
-    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 30));
+    QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 30));
 
     rig.controller.state().PageOffset = 32730;
     rig.loadPending();
-    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 32760));
+    QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 32760));
     QVERIFY(!rig.state().QueryUrl.isEmpty());
 
     // The highest offset has been read: the search ends with what it found.
     rig.loadPending();
-    QCOMPARE(rig.browser.requests.count(page(QStringLiteral("abc"), 32760)), 1);
+    QCOMPARE(rig.browser.requests.count(resultPageRequest(QStringLiteral("abc"), 32760)), 1);
     QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
     QCOMPARE(rig.state().PageOffset, qint16(32760));
     QCOMPARE(rig.state().SearchDone, LegacyTrue);
@@ -434,7 +388,7 @@ void TestCrawlController::topicCrawlOverItsNames()
     QCOMPARE(rig.browser.requests.last(), QStringLiteral("http://www.tavrel.example"));
 
     QVERIFY(rig.loadPending());
-    QCOMPARE(rig.browser.requests.last(), firstPage(names.first()));
+    QCOMPARE(rig.browser.requests.last(), firstResultPageUrl(names.first()));
     QCOMPARE(rig.state().TopicIndex, qint16(1));
     QCOMPARE(rig.state().SearchMode, ModeTopicWalk);
     QCOMPARE(rig.state().SearchDone, LegacyFalse);
@@ -444,8 +398,8 @@ void TestCrawlController::topicCrawlOverItsNames()
                                  QStringLiteral("http://www.tavrel.example")};
     QStringList expectedTitles;
     for (const QString& name : names) {
-        expectedRequests << firstPage(name);
-        expectedTitles << name + QStringLiteral(" - One");
+        expectedRequests << firstResultPageUrl(name);
+        expectedTitles << name + QStringLiteral("0 - Singer");
     }
     expectedRequests << rig.resultUrl();
     QCOMPARE(rig.browser.requests, expectedRequests);
@@ -467,7 +421,7 @@ void TestCrawlController::emptyTopicListFinishesOnOneEmptyQuery()
     rig.loadPending();
     QCOMPARE(rig.state().List3.size(), 0);
     rig.loadPending();
-    QCOMPARE(rig.browser.requests.last(), firstPage(QString()));
+    QCOMPARE(rig.browser.requests.last(), firstResultPageUrl(QString()));
     QVERIFY(rig.browser.requests.last().endsWith(QStringLiteral("&word=&pn=0")));
     QCOMPARE(rig.state().SearchDone, LegacyTrue);
     QCOMPARE(rig.state().TopicIndex, qint16(1));
@@ -553,7 +507,7 @@ void TestCrawlController::unsavedResultIsNotShown()
     rig.loadUntilIdle();
     QCOMPARE(rig.state().List1.count(), byStop ? 0 : 5);
     rig.controller.startStopClicked();
-    QCOMPARE(rig.browser.requests.last(), page(QStringLiteral("abc"), 0));
+    QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 0));
 }
 
 QTEST_GUILESS_MAIN(TestCrawlController)

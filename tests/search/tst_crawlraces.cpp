@@ -13,45 +13,9 @@ using namespace Qorvin::Test;
 
 namespace {
 
-QString songLink(const QString& word, int number)
+std::function<QString(const QString&)> djServer()
 {
-    return QStringLiteral("http://music.localservice.example/") + word + QString::number(number) +
-           QStringLiteral(".mp3");
-}
-
-QList<PageSong> songsOf(const QString& word, int first, int count)
-{
-    QList<PageSong> songs;
-    for (int i = first; i < first + count; ++i)
-        songs.append({word + QString::number(i) + QStringLiteral(" - Singer"), songLink(word, i)});
-    return songs;
-}
-
-std::function<QString(const QString&)> keywordServer(int perPage)
-{
-    return [perPage](const QString& url) {
-        const std::optional<QueryRequest> query = parseQueryRequest(url);
-        return query ? keywordResultPage(songsOf(query->word, query->offset, perPage))
-                     : QStringLiteral("<BODY>local page</BODY>");
-    };
-}
-
-const QStringList TopicNames{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")};
-
-std::function<QString(const QString&)> topicServer()
-{
-    return [](const QString& url) {
-        if (url.contains(QStringLiteral("list.mp3.baidu.com")))
-            return topicListPage(QStringLiteral("热门DJ"), TopicNames);
-        if (const std::optional<QueryRequest> query = parseQueryRequest(url))
-            return keywordResultPage(songsOf(query->word, 0, 2));
-        return QStringLiteral("<BODY>maker</BODY>");
-    };
-}
-
-QString page(const QString& word, int offset)
-{
-    return keywordQueryUrl(word) + QString::number(offset);
+    return topicServer(topicListPage(QStringLiteral("热门DJ"), TopicNames));
 }
 
 // Runs action once, at the first yield where ready() holds.
@@ -100,7 +64,7 @@ void TestCrawlRaces::stopInsideSearchResultScraperFinishesTwice()
     QCOMPARE(state.List1.count(), 2);
     QCOMPARE(state.FoundCount, 2);
     QCOMPARE(rig.browser.requests,
-             (QStringList{page(QStringLiteral("abc"), 0), rig.resultUrl(), rig.resultUrl()}));
+             (QStringList{resultPageRequest(QStringLiteral("abc"), 0), rig.resultUrl(), rig.resultUrl()}));
     QCOMPARE(rig.log.count(QStringLiteral("panel:本次搜索完成!")), 2);
     QCOMPARE(rig.resultRows(), 2);
     QCOMPARE(state.SearchMode, ModeStopped);
@@ -135,9 +99,9 @@ void TestCrawlRaces::stopDuringDispatcherYields()
     };
     rig.loadPending();
 
-    QStringList expected{page(QStringLiteral("abc"), 0)};
+    QStringList expected{resultPageRequest(QStringLiteral("abc"), 0)};
     if (nextPageRequested)
-        expected << page(QStringLiteral("abc"), 30);
+        expected << resultPageRequest(QStringLiteral("abc"), 30);
     expected << rig.resultUrl();
     QCOMPARE(rig.browser.requests, expected);
     QCOMPARE(rig.state().SearchMode, ModeStopped);
@@ -152,7 +116,7 @@ void TestCrawlRaces::stopDuringDispatcherYields()
 void TestCrawlRaces::stopDuringTopicListScraper()
 {
     CrawlRig rig;
-    rig.serve = topicServer();
+    rig.serve = djServer();
     rig.controller.topicClicked(8);
     const CrawlState& state = rig.state();
     atFirstYieldWhere(
@@ -175,12 +139,12 @@ void TestCrawlRaces::topicClickDuringKeywordSearch()
     rig.serve = [](const QString& url) {
         if (const std::optional<QueryRequest> query = parseQueryRequest(url); query && query->word == u"kw")
             return keywordResultPage(songsOf(QStringLiteral("kw"), query->offset, 3));
-        return topicServer()(url);
+        return djServer()(url);
     };
     rig.start(QStringLiteral("kw"));
     // The click lands in the dispatcher's last yield, after it asked for the next page.
     atFirstYieldWhere(
-        rig, [&] { return rig.browser.requests.last() == page(QStringLiteral("kw"), 30); },
+        rig, [&] { return rig.browser.requests.last() == resultPageRequest(QStringLiteral("kw"), 30); },
         [&] { rig.controller.topicClicked(8); });
     rig.loadPending();
     QCOMPARE(rig.state().List1.count(), 0);
@@ -203,7 +167,7 @@ void TestCrawlRaces::returnAndNewStartDuringCrawl()
     rig.start(QStringLiteral("abc"));
     // Label7 while the crawl runs: the label offers a start again, and a start takes over.
     atFirstYieldWhere(
-        rig, [&] { return rig.browser.requests.last() == page(QStringLiteral("abc"), 30); },
+        rig, [&] { return rig.browser.requests.last() == resultPageRequest(QStringLiteral("abc"), 30); },
         [&] {
             rig.window.returnToSearchHome();
             QCOMPARE(rig.window.caption, StartCaption);
@@ -211,9 +175,9 @@ void TestCrawlRaces::returnAndNewStartDuringCrawl()
             rig.start(QStringLiteral("def"), QStringLiteral("6"));
         });
     rig.loadPending();
-    QCOMPARE(rig.browser.requests,
-             (QStringList{page(QStringLiteral("abc"), 0), page(QStringLiteral("abc"), 30),
-                          page(QStringLiteral("def"), 0)}));
+    QCOMPARE(rig.browser.requests, (QStringList{resultPageRequest(QStringLiteral("abc"), 0),
+                                                resultPageRequest(QStringLiteral("abc"), 30),
+                                                resultPageRequest(QStringLiteral("def"), 0)}));
     QCOMPARE(rig.state().List1.count(), 0);
     QCOMPARE(rig.state().PageOffset, qint16(0));
     QCOMPARE(rig.state().WantedCount, 6);
@@ -223,7 +187,8 @@ void TestCrawlRaces::returnAndNewStartDuringCrawl()
     rig.loadUntilIdle();
     QCOMPARE(rig.state().List1.count(), 6);
     QCOMPARE(rig.state().List1.at(0), QStringLiteral("def0 - Singer"));
-    QCOMPARE(rig.browser.requests.mid(3), (QStringList{page(QStringLiteral("def"), 30), rig.resultUrl()}));
+    QCOMPARE(rig.browser.requests.mid(3),
+             (QStringList{resultPageRequest(QStringLiteral("def"), 30), rig.resultUrl()}));
 }
 
 void TestCrawlRaces::nestedPageLoadedEvent_data()
@@ -233,8 +198,10 @@ void TestCrawlRaces::nestedPageLoadedEvent_data()
     QTest::addColumn<int>("songs");
     // The nested run scrapes the page and asks for the next one; the outer run then finds the
     // same page again, takes nothing new from it and asks for the page after that.
-    QTest::newRow("both ask for more")
-        << "30" << QStringList{page(QStringLiteral("abc"), 30), page(QStringLiteral("abc"), 60)} << 5;
+    QTest::newRow("both ask for more") << "30"
+                                       << QStringList{resultPageRequest(QStringLiteral("abc"), 30),
+                                                      resultPageRequest(QStringLiteral("abc"), 60)}
+                                       << 5;
     // The nested run reaches the count and finishes; the outer run finds SearchDone and finishes again.
     QTest::newRow("nested run finishes")
         << "5" << QStringList{QStringLiteral("result"), QStringLiteral("result")} << 5;
@@ -256,7 +223,7 @@ void TestCrawlRaces::nestedPageLoadedEvent()
     };
     rig.loadPending();
 
-    QStringList expected{page(QStringLiteral("abc"), 0)};
+    QStringList expected{resultPageRequest(QStringLiteral("abc"), 0)};
     for (const QString& request : requestsAfter)
         expected << (request == u"result" ? rig.resultUrl() : request);
     QCOMPARE(rig.browser.requests, expected);
