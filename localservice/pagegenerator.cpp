@@ -106,7 +106,11 @@ QString titleOf(const Song& song, const RecordTraits& traits)
 
 } // namespace
 
-PageGenerator::PageGenerator(const Catalogue& catalogue) : m_catalogue(catalogue), m_topicLists(catalogue) {}
+PageGenerator::PageGenerator(const Catalogue& catalogue) : m_catalogue(catalogue), m_topicLists(catalogue)
+{
+    for (qsizetype i = 0; i < topics().size(); ++i)
+        m_topicPages.append(makeTopicListPage(i));
+}
 
 QString PageGenerator::songAddress(SongId id, int mirror, bool upperCaseExtension)
 {
@@ -190,6 +194,11 @@ std::optional<QString> PageGenerator::topicListPage(const QString& path) const
     const qsizetype index = TopicLists::topicIndexOf(path);
     if (index < 0)
         return std::nullopt;
+    return m_topicPages[index];
+}
+
+QString PageGenerator::makeTopicListPage(qsizetype index) const
+{
     const Topic& topic = topics()[index];
     const QStringList& entries = m_topicLists.entries(index);
 

@@ -5,6 +5,7 @@
 #include "topiclists.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -41,9 +42,12 @@ public:
 
 private:
     void appendRecord(QString& html, SongId id, int mirror, int number) const;
+    QString makeTopicListPage(qsizetype topicIndex) const;
 
     const Catalogue& m_catalogue;
     TopicLists m_topicLists;
+    // The list pages never change: made once with the lists, then handed out shared.
+    QStringList m_topicPages;
 };
 
 } // namespace Qorvin::LocalService

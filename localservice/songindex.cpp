@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "songindex.h"
 
-#include <algorithm>
-
 namespace Qorvin::LocalService {
 
 namespace {
@@ -12,9 +10,19 @@ char16_t folded(QChar c)
     return c.toCaseFolded().unicode();
 }
 
-bool holds(const Song& song, QStringView term)
+// Chinese text has no case: comparing without folding is several times faster.
+Qt::CaseSensitivity sensitivityFor(QStringView term)
 {
-    return song.name.contains(term, Qt::CaseInsensitive) || song.singer.contains(term, Qt::CaseInsensitive);
+    for (QChar c : term) {
+        if (c.toLower() != c.toUpper())
+            return Qt::CaseInsensitive;
+    }
+    return Qt::CaseSensitive;
+}
+
+bool holds(const Song& song, QStringView term, Qt::CaseSensitivity cs)
+{
+    return song.name.contains(term, cs) || song.singer.contains(term, cs);
 }
 
 // Any blank separates terms, the ideographic space of a Chinese keyboard included.
@@ -69,9 +77,6 @@ const QList<SongId>* SongIndex::candidatesFor(QStringView term) const
 QList<SongId> SongIndex::find(const QList<Song>& songs, QStringView word) const
 {
     const QList<QStringView> terms = termsOf(word);
-    if (terms.isEmpty())
-        return {};
-
     const QList<SongId>* candidates = nullptr;
     for (QStringView term : terms) {
         const QList<SongId>* forTerm = candidatesFor(term);
@@ -80,11 +85,28 @@ QList<SongId> SongIndex::find(const QList<Song>& songs, QStringView word) const
         if (!candidates || forTerm->size() < candidates->size())
             candidates = forTerm;
     }
+    if (!candidates) // no terms at all
+        return {};
+
+    // A one-character term needs no comparing: its songs are exactly those it points at.
+    QList<QStringView> toCompare;
+    QList<Qt::CaseSensitivity> sensitivities;
+    for (QStringView term : terms) {
+        if (term.size() > 1 || candidatesFor(term) != candidates) {
+            toCompare.append(term);
+            sensitivities.append(sensitivityFor(term));
+        }
+    }
+    if (toCompare.isEmpty())
+        return *candidates;
 
     QList<SongId> found;
     for (SongId id : *candidates) {
         const Song& song = songs[id];
-        if (std::all_of(terms.cbegin(), terms.cend(), [&](QStringView term) { return holds(song, term); }))
+        bool all = true;
+        for (qsizetype i = 0; all && i < toCompare.size(); ++i)
+            all = holds(song, toCompare[i], sensitivities[i]);
+        if (all)
             found.append(id);
     }
     return found;

@@ -66,19 +66,22 @@ QStringList drawn(const Catalogue& catalogue, const Draw& draw, qsizetype salt)
         if (holdsAny(catalogue.song(id).name, draw.nameWords))
             ranked.append({seededHash(std::uint64_t(id), 1000 + std::uint64_t(salt)), id});
     }
-    std::sort(ranked.begin(), ranked.end());
-    QStringList names;
-    QSet<QString> seen;
-    for (const auto& entry : std::as_const(ranked)) {
-        if (names.size() >= draw.count)
-            break;
-        const QString& name = catalogue.song(entry.second).name;
-        if (!seen.contains(name)) {
-            seen.insert(name);
-            names.append(name);
+    // Only the head of the ranking is read: sort that much, and all of it only when the head
+    // holds too many repeated names.
+    for (qsizetype sorted = qMin<qsizetype>(ranked.size(), draw.count * 2);; sorted = ranked.size()) {
+        std::partial_sort(ranked.begin(), ranked.begin() + sorted, ranked.end());
+        QStringList names;
+        QSet<QString> seen;
+        for (qsizetype i = 0; i < sorted && names.size() < draw.count; ++i) {
+            const QString& name = catalogue.song(ranked[i].second).name;
+            if (!seen.contains(name)) {
+                seen.insert(name);
+                names.append(name);
+            }
         }
+        if (names.size() >= draw.count || sorted == ranked.size())
+            return names;
     }
-    return names;
 }
 
 QStringList classics(const Catalogue& catalogue)
