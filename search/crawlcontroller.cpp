@@ -158,7 +158,9 @@ void CrawlController::dispatchKeywordPage()
         return;
     }
     m_window.yield();
-    if (m_state.QueryUrl.isEmpty())
+    // Stopped during the yield, or taken over by a topic crawl whose list page is already on
+    // its way: its marker is no address to append an offset to.
+    if (m_state.QueryUrl.isEmpty() || m_state.QueryUrl == TopicCrawlMarker)
         return;
     const std::optional<qint16> nextOffset = checkedAdd16(m_state.PageOffset, PageStep);
     if (!nextOffset) {
