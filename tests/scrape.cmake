@@ -1,7 +1,7 @@
 # Tests of the page scrapers, the duplicate check and the text primitives they are written in.
 set(scrape_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/scrape)
 
-foreach(name textops markerfinder workingtext searchresultscraper topiclistscraper targetlinklocator)
+foreach(name textops markerfinder searchresultscraper topiclistscraper targetlinklocator)
   if(EXISTS ${scrape_test_dir}/tst_${name}.cpp)
     qorvin_add_test(NAME tst_${name} SOURCES ${scrape_test_dir}/tst_${name}.cpp ${scrape_test_dir}/scrapetestenv.h
       LIBS qorvin_scrape LABEL unit)
