@@ -9,3 +9,6 @@ target_include_directories(qorvin_browser PUBLIC ${CMAKE_CURRENT_LIST_DIR}/brows
 target_link_libraries(qorvin_browser
   PUBLIC Qt6::Widgets Qt6::WebEngineWidgets qorvin_crawlstate
   PRIVATE qorvin_legacyhtml qorvin_options)
+
+# The demo drives the real window, which gui.cmake defines after this file.
+cmake_language(DEFER CALL include ${CMAKE_CURRENT_LIST_DIR}/demo/demo.cmake)

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: MIT
+#include "windowdriver.h"
+
+#include "crawlcontroller.h"
+#include "frmmain.h"
+#include "webbrowser.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+namespace Qorvin {
+
+WindowDriver::WindowDriver(frmMain& window) : m_window(window)
+{
+    connect(browser(), &WebBrowser::DocumentComplete, this, [this] {
+        if (browser()->requestedUrl().isLocalFile())
+            m_resultShown = true;
+    });
+}
+
+QWidget* WindowDriver::control(const QString& objectName) const
+{
+    return m_window.findChild<QWidget*>(objectName);
+}
+
+QLineEdit* WindowDriver::keywordBox() const
+{
+    return m_window.findChild<QLineEdit*>(QStringLiteral("TextSearch1"));
+}
+
+QLineEdit* WindowDriver::countBox() const
+{
+    return m_window.findChild<QLineEdit*>(QStringLiteral("TextCount1"));
+}
+
+WebBrowser* WindowDriver::browser() const
+{
+    return m_window.findChild<WebBrowser*>(QStringLiteral("WebBrowser1"));
+}
+
+void WindowDriver::typeInto(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    // Latin letters come from the keyboard; Chinese text arrives from the input method, one
+    // committed string at a time.
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(box, c.toLatin1());
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(c));
+            QCoreApplication::sendEvent(box, &commit);
+        }
+    }
+}
+
+void WindowDriver::pressEnterInKeywordBox()
+{
+    keywordBox()->setFocus();
+    QTest::keyClick(keywordBox(), Qt::Key_Return);
+}
+
+void WindowDriver::click(QWidget* widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+bool WindowDriver::clickTopic(int index)
+{
+    QWidget* menuButton = control(QStringLiteral("Image4"));
+    if (!menuButton)
+        return false;
+    click(menuButton);
+    const QList<QWidget*> titles = m_window.findChildren<QWidget*>(QStringLiteral("LabelTitle"));
+    for (QWidget* title : titles) {
+        if (title->property("Index").toInt() == index && title->isVisible()) {
+            m_resultShown = false;
+            click(title);
+            return true;
+        }
+    }
+    return false;
+}
+
+void WindowDriver::startKeywordSearch(const QString& keyword, const QString& count)
+{
+    typeInto(countBox(), count);
+    typeInto(keywordBox(), keyword);
+    m_resultShown = false;
+    pressEnterInKeywordBox();
+}
+
+bool WindowDriver::waitForResultShown(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!m_resultShown && !deadline.hasExpired())
+        QTest::qWait(10);
+    return m_resultShown;
+}
+
+QString WindowDriver::resultFilePath() const
+{
+    return browser()->requestedUrl().toLocalFile();
+}
+
+QList<FoundSong> WindowDriver::foundSongs() const
+{
+    const CrawlState& state = m_window.controller().state();
+    QList<FoundSong> songs;
+    for (qsizetype i = 0; i < state.List1.count(); ++i)
+        songs.append({state.List1.at(i), state.List2.value(i)});
+    return songs;
+}
+
+QString WindowDriver::statusText() const
+{
+    return m_window.statusPanelText();
+}
+
+} // namespace Qorvin
