@@ -17,4 +17,4 @@ endforeach()
 qorvin_add_test(NAME tst_ls_localserver LABEL e2e
   SOURCES ${localservice_test_dir}/tst_localserver.cpp ${localservice_test_dir}/httpexchange.h
   ${localservice_test_dir}/pagemarkers.h
-  LIBS qorvin_localservice_server Qt6::Network)
+  LIBS qorvin_localservice_server)
