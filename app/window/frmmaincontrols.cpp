@@ -172,14 +172,10 @@ void frmMain::createKeywordPanel()
     design(m_Label2, QStringLiteral("Label2"), {840, 2160, 3855, 255}, 13);
     setTextColour(m_Label2, rgb(0xFFFFFF));
 
-    // The keyword box has no frame of its own: the white strip behind it is its frame.
-    auto* strip = new QFrame(m_Picture1);
-    strip->setFrameShape(QFrame::Box);
-    strip->setLineWidth(1);
-    m_Picture3 = strip;
+    // The keyword box has no frame of its own: it lies on the white strip.
+    m_Picture3 = new QWidget(m_Picture1);
     design(m_Picture3, QStringLiteral("Picture3"), {840, 2400, 3615, 375}, 16);
     setBackground(m_Picture3, rgb(0xFFFFFF));
-    setTextColour(m_Picture3, rgb(0xA0A0A0));
 
     m_TextSearch1 = new QLineEdit(m_Picture1);
     design(m_TextSearch1, QStringLiteral("TextSearch1"), {840, 2520, 3615, 300}, 0);
