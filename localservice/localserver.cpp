@@ -180,45 +180,55 @@ bool LocalServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
 {
     QElapsedTimer timer;
     timer.start();
-    const Answer answer = answerFor(request);
-    const bool headOnly = request.method() == QHttpServerRequest::Method::Head;
-    const bool close = headerValue(request, "connection").compare("close", Qt::CaseInsensitive) == 0;
+    Delivery delivery;
+    delivery.answer = answerFor(request);
+    delivery.headOnly = request.method() == QHttpServerRequest::Method::Head;
+    delivery.close = headerValue(request, "connection").compare("close", Qt::CaseInsensitive) == 0;
+    delivery.method = methodName(request.method());
+    delivery.target = loggedTarget(request);
 
-    const qint64 number = answer.isPage ? ++m_pageCount : 0;
+    const qint64 number = delivery.answer.isPage ? ++m_pageCount : 0;
     if (number > 0 && m_options.failEvery > 0 && number % m_options.failEvery == 0) {
-        if (++m_failureCount % 2 == 0) {
-            log(request, 0, timer);
-            socket->abort(); // the reset: the server hangs up without a word
-            return true;
-        }
-        const Answer failure = pageAnswer(500, m_pages.serverErrorPage());
-        send(socket, failure, headOnly, close);
-        log(request, failure.status, timer);
+        if (++m_failureCount % 2 == 0)
+            delivery.fault = Delivery::Reset;
+        else
+            delivery.answer = pageAnswer(500, m_pages.serverErrorPage());
+    } else if (number > 0 && m_options.stallEvery > 0 && number % m_options.stallEvery == 0) {
+        delivery.fault = Delivery::Stall;
+    }
+
+    if (number == 0 || m_options.delayMs <= 0) {
+        deliver(socket, delivery, timer);
         return true;
     }
-    if (number > 0 && m_options.stallEvery > 0 && number % m_options.stallEvery == 0) {
-        stall(socket, answer);
-        log(request, answer.status, timer);
-        return true;
-    }
-    if (answer.isPage && m_options.delayMs > 0) {
-        QTimer::singleShot(m_options.delayMs, this,
-                           [this, guarded = QPointer<QTcpSocket>(socket), answer, headOnly, close, timer,
-                            method = methodName(request.method()), target = loggedTarget(request)] {
-                               if (!guarded)
-                                   return;
-                               send(guarded, answer, headOnly, close);
-                               if (m_options.verbose) {
-                                   std::fprintf(stderr, "%s %s %d %lld\n", method.constData(),
-                                                target.constData(), answer.status,
-                                                static_cast<long long>(timer.elapsed()));
-                               }
-                           });
-        return true;
-    }
-    send(socket, answer, headOnly, close);
-    log(request, answer.status, timer);
+    // The socket may be gone by then: the client gave up waiting.
+    QTimer::singleShot(m_options.delayMs, this,
+                       [this, guarded = QPointer<QTcpSocket>(socket), delivery, timer] {
+                           if (guarded)
+                               deliver(guarded, delivery, timer);
+                       });
     return true;
+}
+
+void LocalServer::deliver(QTcpSocket* socket, const Delivery& delivery, const QElapsedTimer& timer) const
+{
+    switch (delivery.fault) {
+    case Delivery::None:
+        send(socket, delivery.answer, delivery.headOnly, delivery.close);
+        break;
+    case Delivery::Reset:
+        socket->abort(); // the server hangs up without a word
+        break;
+    case Delivery::Stall:
+        stall(socket, delivery.answer);
+        break;
+    }
+    if (m_options.verbose) {
+        // Status 0: the connection was reset instead of answered.
+        std::fprintf(stderr, "%s %s %d %lld\n", delivery.method.constData(), delivery.target.constData(),
+                     delivery.fault == Delivery::Reset ? 0 : delivery.answer.status,
+                     static_cast<long long>(timer.elapsed()));
+    }
 }
 
 void LocalServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
@@ -254,15 +264,6 @@ void LocalServer::stall(QTcpSocket* socket, const Answer& answer) const
                       "\r\n" + "Content-Type: " + answer.contentType + "\r\n" +
                       "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n\r\n";
     socket->write(head + half.body);
-}
-
-void LocalServer::log(const QHttpServerRequest& request, int status, const QElapsedTimer& timer) const
-{
-    if (!m_options.verbose)
-        return;
-    // Status 0: the connection was reset instead of answered.
-    std::fprintf(stderr, "%s %s %d %lld\n", methodName(request.method()).constData(),
-                 loggedTarget(request).constData(), status, static_cast<long long>(timer.elapsed()));
 }
 
 } // namespace Qorvin::LocalService

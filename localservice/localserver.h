@@ -43,12 +43,29 @@ private:
         bool isPage = true; // pages are what the faults on demand count
     };
 
+    // An answer and how it goes out, kept until a delayed page is due.
+    struct Delivery
+    {
+        enum Fault
+        {
+            None,
+            Reset,
+            Stall,
+        };
+        Answer answer;
+        Fault fault = None;
+        bool headOnly = false;
+        bool close = false;
+        QByteArray method;
+        QByteArray target; // for the log
+    };
+
     Answer answerFor(const QHttpServerRequest& request);
     Answer pageAnswer(int status, const QString& html) const;
     Answer songAnswer(SongId id, const QHttpServerRequest& request);
     void send(QTcpSocket* socket, const Answer& answer, bool headOnly, bool close) const;
     void stall(QTcpSocket* socket, const Answer& answer) const;
-    void log(const QHttpServerRequest& request, int status, const QElapsedTimer& timer) const;
+    void deliver(QTcpSocket* socket, const Delivery& delivery, const QElapsedTimer& timer) const;
 
     ServerOptions m_options;
     PageGenerator m_pages;

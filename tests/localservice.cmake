@@ -13,6 +13,10 @@ foreach(name byterange songaudio)
     LIBS qorvin_localservice_audio)
 endforeach()
 
+# The MP3 test decodes the files with libmp3lame's own decoder.
+target_include_directories(tst_ls_songaudio SYSTEM PRIVATE ${QORVIN_LAME_INCLUDE_DIR})
+target_link_libraries(tst_ls_songaudio PRIVATE ${QORVIN_LAME_LIBRARY})
+
 # Over a real socket on 127.0.0.1, in-process.
 qorvin_add_test(NAME tst_ls_localserver LABEL e2e
   SOURCES ${localservice_test_dir}/tst_localserver.cpp ${localservice_test_dir}/httpexchange.h

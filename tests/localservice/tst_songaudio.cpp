@@ -4,6 +4,10 @@
 
 #include <QTest>
 
+#include <lame/lame.h>
+
+#include <vector>
+
 using namespace Qorvin::LocalService;
 
 namespace {
@@ -27,6 +31,38 @@ int frameCount(const QByteArray& mp3)
     return frames;
 }
 
+struct Decoded
+{
+    int sampleRate = 0;
+    int channels = 0;
+    std::vector<short> samples;
+};
+
+// The file as a player would hear it, decoded by libmp3lame's own decoder: the whole file goes
+// in at once, then one frame comes out per call until the decoder has nothing left.
+Decoded decoded(QByteArray mp3)
+{
+    Decoded result;
+    hip_t decoder = hip_decode_init();
+    std::vector<short> left(4096), right(4096);
+    mp3data_struct header{};
+    auto* bytes = reinterpret_cast<unsigned char*>(mp3.data());
+    size_t length = size_t(mp3.size());
+    for (int calls = 0; calls < 10000; ++calls) {
+        const int count = hip_decode1_headers(decoder, bytes, length, left.data(), right.data(), &header);
+        length = 0;
+        if (count < 0 || (count == 0 && calls > 0))
+            break;
+        result.samples.insert(result.samples.end(), left.begin(), left.begin() + count);
+    }
+    hip_decode_exit(decoder);
+    if (header.header_parsed) {
+        result.sampleRate = header.samplerate;
+        result.channels = header.stereo;
+    }
+    return result;
+}
+
 } // namespace
 
 class TestSongAudio : public QObject
@@ -37,6 +73,7 @@ private slots:
     void melodyIsShortAndAudible();
     void filesAreLayer3Frames();
     void sameSongSameFileOtherSongOtherFile();
+    void decodesToTheMelody();
 };
 
 void TestSongAudio::melodyIsShortAndAudible()
@@ -68,6 +105,21 @@ void TestSongAudio::sameSongSameFileOtherSongOtherFile()
     QCOMPARE(audio.mp3For(1), other.mp3For(1));
     QCOMPARE(audio.mp3For(1), audio.mp3For(1));
     QVERIFY(audio.mp3For(1) != audio.mp3For(2));
+}
+
+void TestSongAudio::decodesToTheMelody()
+{
+    SongAudio audio;
+    const Decoded sound = decoded(audio.mp3For(1448));
+    QCOMPARE(sound.sampleRate, MelodySampleRate);
+    QCOMPARE(sound.channels, 1);
+    // Four seconds, give or take the coder's delay and the last frame's filling.
+    QVERIFY2(qAbs(qsizetype(sound.samples.size()) - 4 * MelodySampleRate) < 3 * 1152,
+             qPrintable(QString::number(sound.samples.size())));
+    short loudest = 0;
+    for (short sample : sound.samples)
+        loudest = qMax<short>(loudest, short(qAbs(sample)));
+    QVERIFY(loudest > 3000);
 }
 
 QTEST_GUILESS_MAIN(TestSongAudio)
