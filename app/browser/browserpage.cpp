@@ -26,6 +26,8 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
     pageSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     pageSettings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     pageSettings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // Nothing shows a page's icon; asking the service for one is a request for nothing.
+    pageSettings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     pageSettings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
 
     // The result page's links open a new window each ("_blank"): the user's own browser takes

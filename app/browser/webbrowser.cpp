@@ -109,6 +109,7 @@ void WebBrowser::readDocument(NavigationTracker::Serial serial)
             if (!self || !self->m_tracker.isLatest(serial))
                 return;
             self->m_innerHtml = legacyInnerHtml(result.toString());
+            self->m_documentUrl = self->m_tracker.latestUrl();
             emit self->DocumentComplete();
         });
 }

@@ -36,6 +36,8 @@ public:
 
     // The address of the latest request as it went to the engine.
     QUrl requestedUrl() const { return m_tracker.latestUrl(); }
+    // The address of the request whose document innerHtml holds.
+    QUrl documentUrl() const { return m_documentUrl; }
 
 signals:
     // Once per completed top-level document of the latest request, its error page included.
@@ -50,6 +52,7 @@ private:
     BrowserPage* m_page = nullptr;
     NavigationTracker m_tracker;
     QString m_innerHtml;
+    QUrl m_documentUrl;
 };
 
 } // namespace Qorvin

@@ -16,8 +16,10 @@ namespace Qorvin {
 
 WindowDriver::WindowDriver(frmMain& window) : m_window(window)
 {
+    // The window handles each page first, and may already have asked for the result page while
+    // handling a search page: what counts is the document that completed.
     connect(browser(), &WebBrowser::DocumentComplete, this, [this] {
-        if (browser()->requestedUrl().isLocalFile())
+        if (browser()->documentUrl().isLocalFile())
             m_resultShown = true;
     });
 }
@@ -106,7 +108,7 @@ bool WindowDriver::waitForResultShown(int timeoutMs)
 
 QString WindowDriver::resultFilePath() const
 {
-    return browser()->requestedUrl().toLocalFile();
+    return browser()->documentUrl().toLocalFile();
 }
 
 QList<FoundSong> WindowDriver::foundSongs() const

@@ -1,0 +1,23 @@
+# The whole program, offscreen, against the local service it starts: a keyword search, several
+# pages, a topic crawl, stops, a refused count, and a service that fails or stalls.
+if(NOT TARGET qorvin_windowdriver OR NOT TARGET mp3qorvin-service)
+  return()
+endif()
+set(e2e_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
+add_library(qorvin_e2e_fixture STATIC
+  ${e2e_dir}/e2efixture.cpp ${e2e_dir}/e2efixture.h
+  ${e2e_dir}/serviceprocess.cpp ${e2e_dir}/serviceprocess.h)
+target_include_directories(qorvin_e2e_fixture PUBLIC ${e2e_dir})
+target_link_libraries(qorvin_e2e_fixture PUBLIC qorvin_windowdriver Qt6::Test PRIVATE qorvin_options)
+target_compile_definitions(qorvin_e2e_fixture PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
+
+# Each program writes result.htm beside itself, so each gets a folder of its own.
+function(qorvin_add_e2e_test name)
+  qorvin_add_test(NAME ${name} SOURCES ${e2e_dir}/${name}.cpp ${ARGN} LIBS qorvin_e2e_fixture LABEL e2e)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/e2e/${name})
+  add_dependencies(${name} mp3qorvin-service)
+endfunction()
+
+qorvin_add_e2e_test(tst_e2e_crawl)
+qorvin_add_e2e_test(tst_e2e_failingservice)
+qorvin_add_e2e_test(tst_e2e_stallingservice)

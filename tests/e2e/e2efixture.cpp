@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: MIT
+#include "e2efixture.h"
+
+namespace Qorvin::Test {
+
+QString serviceProgram()
+{
+    return QStringLiteral(QORVIN_SERVICE_PROGRAM);
+}
+
+} // namespace Qorvin::Test

@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: MIT
+// The whole program against the local service, worked by keyboard and mouse: keyword searches,
+// a topic crawl, a stop, a refused count.
+#include "crawlcontroller.h"
+#include "e2efixture.h"
+#include "webbrowser.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStringDecoder>
+#include <QTest>
+
+using namespace Qorvin;
+using namespace Qorvin::Test;
+
+namespace {
+
+QString readResultPage(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringDecoder gbk("GBK");
+    return gbk.decode(file.readAll());
+}
+
+QString caption(const WindowDriver& driver, const char* name)
+{
+    const auto* label = qobject_cast<QLabel*>(driver.control(QString::fromLatin1(name)));
+    return label ? label->text() : QString();
+}
+
+} // namespace
+
+class TestEndToEndCrawl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void keywordSearchShowsResultPage();
+    void searchOverSeveralPages();
+    void topicCrawlByClicks();
+    void enterStopsCrawlWithSongsSoFar();
+    void stopBeforeFirstPageReplacesItsLoad();
+    void letterCountRefused();
+
+private:
+    ServiceProcess m_service;
+    ProgramUnderTest m_program;
+};
+
+void TestEndToEndCrawl::initTestCase()
+{
+    const QString error = m_service.start(serviceProgram());
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    m_service.becomeSystemProxy();
+}
+
+void TestEndToEndCrawl::init()
+{
+    m_program.open();
+    QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/result.htm"));
+}
+
+void TestEndToEndCrawl::cleanup()
+{
+    m_program.close();
+}
+
+void TestEndToEndCrawl::keywordSearchShowsResultPage()
+{
+    WindowDriver& driver = *m_program.driver;
+    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("30"));
+    QVERIFY(driver.waitForResultShown(CrawlTimeoutMs));
+
+    QCOMPARE(m_service.countRequestsContaining("word=%CB%D5%E9%F8&pn=0 "), 1);
+    QCOMPARE(driver.statusText(), QStringLiteral("本次搜索完成!"));
+    QVERIFY(!driver.control(QStringLiteral("Picture2"))->isVisible());
+    QVERIFY(driver.browser()->isVisible());
+
+    const QString resultFile = driver.resultFilePath();
+    QCOMPARE(resultFile, QCoreApplication::applicationDirPath() + QStringLiteral("/result.htm"));
+    const QList<FoundSong> songs = driver.foundSongs();
+    QCOMPARE(songs.size(), 30);
+    const QString page = readResultPage(resultFile);
+    QVERIFY(page.contains(QStringLiteral("苏轼")));
+    for (const FoundSong& song : songs) {
+        QVERIFY2(page.contains(song.link), qPrintable(song.link));
+        QVERIFY(song.title.contains(QStringLiteral("苏轼")));
+    }
+    // The view holds what the file holds.
+    QVERIFY(driver.browser()->innerHtml().contains(songs.constFirst().link));
+}
+
+void TestEndToEndCrawl::searchOverSeveralPages()
+{
+    WindowDriver& driver = *m_program.driver;
+    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("100"));
+    QVERIFY(driver.waitForResultShown(CrawlTimeoutMs));
+    QCOMPARE(driver.foundSongs().size(), 100);
+    QVERIFY(m_service.countRequestsContaining("word=%CB%D5%E9%F8&pn=90 ") >= 1);
+
+    // Every title once: a song found again on a later page is skipped.
+    QStringList titles;
+    for (const FoundSong& song : driver.foundSongs())
+        titles.append(song.title);
+    titles.removeDuplicates();
+    QCOMPARE(titles.size(), 100);
+}
+
+void TestEndToEndCrawl::topicCrawlByClicks()
+{
+    WindowDriver& driver = *m_program.driver;
+    driver.typeInto(driver.countBox(), QStringLiteral("5"));
+    const qsizetype searchesBefore = m_service.countRequestsContaining("tn=baidump3");
+    QVERIFY(driver.clickTopic(8)); // "热门DJ "
+    QVERIFY(driver.waitForResultShown(CrawlTimeoutMs));
+
+    QCOMPARE(driver.keywordBox()->text(), QStringLiteral("热门DJ"));
+    QCOMPARE(m_service.countRequestsContaining("list.mp3.baidu.com/list/dj.html "), 1);
+    const qsizetype searches = m_service.countRequestsContaining("tn=baidump3") - searchesBefore;
+    QVERIFY2(searches >= 1 && searches <= 5, qPrintable(QString::number(searches)));
+    QVERIFY(driver.foundSongs().size() <= 5);
+    QVERIFY(!driver.foundSongs().isEmpty());
+    QVERIFY(readResultPage(driver.resultFilePath()).contains(QStringLiteral("热门DJ")));
+}
+
+void TestEndToEndCrawl::enterStopsCrawlWithSongsSoFar()
+{
+    WindowDriver& driver = *m_program.driver;
+    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("30000"));
+    QTRY_VERIFY_WITH_TIMEOUT(!driver.foundSongs().isEmpty(), CrawlTimeoutMs);
+    QVERIFY(!driver.resultShown());
+
+    driver.pressEnterInKeywordBox();
+    QVERIFY(driver.waitForResultShown(StopAnswerMs));
+    QCOMPARE(caption(driver, "Label6"), QStringLiteral("开始搜索"));
+    const QList<FoundSong> songs = driver.foundSongs();
+    QVERIFY(!songs.isEmpty());
+    QVERIFY(songs.size() < 30000);
+    const QString page = readResultPage(driver.resultFilePath());
+    QVERIFY(page.contains(songs.constLast().link));
+
+    // Nothing more is requested once the crawl stopped.
+    const qsizetype requests = m_service.requestLog().size();
+    QTest::qWait(500);
+    QCOMPARE(m_service.requestLog().size(), requests);
+}
+
+void TestEndToEndCrawl::stopBeforeFirstPageReplacesItsLoad()
+{
+    WindowDriver& driver = *m_program.driver;
+    QSignalSpy pageEvents(driver.browser(), &WebBrowser::DocumentComplete);
+    driver.startKeywordSearch(QStringLiteral("stopped-at-once"), QStringLiteral("30"));
+    driver.pressEnterInKeywordBox();
+    QVERIFY(driver.waitForResultShown(StopAnswerMs));
+    QTest::qWait(500);
+    // Only the result page completed: the search page it replaced raised nothing.
+    QCOMPARE(pageEvents.count(), 1);
+    QVERIFY(driver.foundSongs().isEmpty());
+    QCOMPARE(m_service.countRequestsContaining("word=stopped-at-once&pn=30"), 0);
+    QVERIFY(QFile::exists(driver.resultFilePath()));
+}
+
+void TestEndToEndCrawl::letterCountRefused()
+{
+    WindowDriver& driver = *m_program.driver;
+    const qsizetype requests = m_service.requestLog().size();
+    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("abc"));
+    QTest::qWait(500);
+    QVERIFY(driver.countBox()->hasFocus());
+    QCOMPARE(caption(driver, "Label6"), QStringLiteral("开始搜索"));
+    QVERIFY(driver.browser()->requestedUrl().isEmpty());
+    QCOMPARE(m_service.requestLog().size(), requests);
+    QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/result.htm")));
+}
+
+int main(int argc, char** argv)
+{
+    return runEndToEnd<TestEndToEndCrawl>(argc, argv);
+}
+
+#include "tst_e2e_crawl.moc"
