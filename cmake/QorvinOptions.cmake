@@ -8,7 +8,7 @@ target_compile_definitions(qorvin_options INTERFACE
   QT_NO_FOREACH)
 target_compile_options(qorvin_options INTERFACE
   -Wall -Wextra -Wpedantic -Wold-style-cast -Wshadow -Wnon-virtual-dtor
-  -Wcast-align -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+  -Wcast-align -Wformat=2 -Wimplicit-fallthrough)
 if(QORVIN_WARNINGS_AS_ERRORS)
   target_compile_options(qorvin_options INTERFACE -Werror)
 endif()
