@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "browserpage.h"
 
+#include "navigationtracker.h"
+
 #include <QDesktopServices>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineSettings>
@@ -30,12 +32,12 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
     pageSettings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     pageSettings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
 
-    // The result page's links open a new window each ("_blank"): the user's own browser takes
-    // them, where a download manager can fetch them too. Other schemes (file:, javascript:) a
-    // page could slip in are never handed on.
-    connect(this, &QWebEnginePage::newWindowRequested, this, [](QWebEngineNewWindowRequest& request) {
+    m_openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    // There are no other windows: a link meant for a new one goes to the user's own browser.
+    // Other schemes (file:, javascript:) a page could slip in are never handed on.
+    connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         if (request.isUserInitiated() && opensInDefaultBrowser(request.requestedUrl()))
-            QDesktopServices::openUrl(request.requestedUrl());
+            m_openLink(request.requestedUrl());
     });
 }
 
@@ -48,6 +50,12 @@ void BrowserPage::allowScriptFor(const QUrl& url)
 
 bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
+    if (isMainFrame && type == NavigationTypeLinkClicked && this->url().isLocalFile() &&
+        !sameDocument(url, this->url())) {
+        if (opensInDefaultBrowser(url))
+            m_openLink(url);
+        return false;
+    }
     if (isMainFrame)
         allowScriptFor(url);
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);

@@ -4,6 +4,8 @@
 
 #include <QWebEnginePage>
 
+#include <functional>
+
 namespace Qorvin {
 
 class BrowserPage : public QWebEnginePage
@@ -17,8 +19,16 @@ public:
     // the network) run none, and reach neither other local files nor remote URLs.
     void allowScriptFor(const QUrl& url);
 
+    // A song link the user follows from a local page goes to the user's own web browser, where
+    // a download manager can take it; the result view stays. Tests pass a fake.
+    using LinkOpener = std::function<void(const QUrl& url)>;
+    void setLinkOpener(LinkOpener openLink) { m_openLink = std::move(openLink); }
+
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+private:
+    LinkOpener m_openLink;
 };
 
 } // namespace Qorvin

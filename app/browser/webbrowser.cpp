@@ -75,6 +75,11 @@ void WebBrowser::setVisible(bool visible)
     QWidget::setVisible(visible);
 }
 
+void WebBrowser::setLinkOpener(std::function<void(const QUrl& url)> openLink)
+{
+    m_page->setLinkOpener(std::move(openLink));
+}
+
 void WebBrowser::Navigate(const QString& url)
 {
     const QUrl target = navigationUrl(url);

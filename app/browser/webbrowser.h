@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
+
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -33,6 +35,10 @@ public:
     QString innerHtml() const override { return m_innerHtml; }
 
     void setVisible(bool visible) override;
+
+    // Where a link the user follows from the result page is opened: the user's default browser
+    // unless a test says otherwise.
+    void setLinkOpener(std::function<void(const QUrl& url)> openLink);
 
     // The address of the latest request as it went to the engine.
     QUrl requestedUrl() const { return m_tracker.latestUrl(); }
