@@ -6,11 +6,12 @@
 #include "webbrowser.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 namespace Qorvin {
 
@@ -19,8 +20,10 @@ WindowDriver::WindowDriver(frmMain& window) : m_window(window)
     // The window handles each page first, and may already have asked for the result page while
     // handling a search page: what counts is the document that completed.
     connect(browser(), &WebBrowser::DocumentComplete, this, [this] {
-        if (browser()->documentUrl().isLocalFile())
+        if (browser()->documentUrl().isLocalFile()) {
             m_resultShown = true;
+            emit resultShownNow();
+        }
     });
 }
 
@@ -100,9 +103,17 @@ void WindowDriver::startKeywordSearch(const QString& keyword, const QString& cou
 
 bool WindowDriver::waitForResultShown(int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!m_resultShown && !deadline.hasExpired())
-        QTest::qWait(10);
+    // An event loop of its own, not QTest::qWait, which sleeps between rounds and would hold up
+    // every page of the crawl.
+    if (!m_resultShown) {
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(this, &WindowDriver::resultShownNow, &loop, &QEventLoop::quit);
+        timeout.start(timeoutMs);
+        loop.exec();
+    }
     return m_resultShown;
 }
 

@@ -54,6 +54,9 @@ public:
     QList<FoundSong> foundSongs() const;
     QString statusText() const; // panel 1 of StatusBar1, as Label8 shows it
 
+signals:
+    void resultShownNow();
+
 private:
     frmMain& m_window;
     bool m_resultShown = false;
