@@ -31,17 +31,17 @@ ByteRange byteRangeOf(QByteArrayView header, qint64 length)
         return {};
     if (length <= 0)
         return {ByteRange::Unsatisfiable};
-    const QByteArrayView spec = value.sliced(Unit.size()).trimmed();
-    const qsizetype dash = spec.indexOf('-');
+    const QByteArrayView range = value.sliced(Unit.size()).trimmed();
+    const qsizetype dash = range.indexOf('-');
     if (dash < 0)
         return {};
-    const std::optional<qint64> first = numberOf(spec.first(dash).trimmed());
-    const QByteArrayView lastText = spec.sliced(dash + 1).trimmed();
+    const std::optional<qint64> first = numberOf(range.first(dash).trimmed());
+    const QByteArrayView lastText = range.sliced(dash + 1).trimmed();
     const std::optional<qint64> last = numberOf(lastText);
 
     if (!first) {
         // "-n": the last n bytes.
-        if (!spec.first(dash).trimmed().isEmpty() || !last)
+        if (!range.first(dash).trimmed().isEmpty() || !last)
             return {};
         if (*last == 0)
             return {ByteRange::Unsatisfiable};
