@@ -44,8 +44,10 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
 void BrowserPage::allowScriptFor(const QUrl& url)
 {
     const QString scheme = url.scheme();
-    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled,
-                             scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
+    const bool allowed = scheme == QStringLiteral("http") || scheme == QStringLiteral("https");
+    // Every change is sent to the page's renderer, so only a real change is made.
+    if (settings()->testAttribute(QWebEngineSettings::JavascriptEnabled) != allowed)
+        settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, allowed);
 }
 
 bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
