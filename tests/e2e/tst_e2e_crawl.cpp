@@ -49,6 +49,7 @@ private slots:
     void enterStopsCrawlWithSongsSoFar();
     void stopBeforeFirstPageReplacesItsLoad();
     void letterCountRefused();
+    void keywordWithHashKeepsCrawling();
 
 private:
     ServiceProcess m_service;
@@ -180,6 +181,27 @@ void TestEndToEndCrawl::letterCountRefused()
     QVERIFY(driver.browser()->requestedUrl().isEmpty());
     QCOMPARE(m_service.requestLog().size(), requests);
     QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/result.htm")));
+}
+
+void TestEndToEndCrawl::keywordWithHashKeepsCrawling()
+{
+    // "#" starts the fragment: the service sees "苏轼" alone, and every further page differs from
+    // the first only after the "#". The engine does not load those again, yet each still counts
+    // as a completed page, so the crawl moves on instead of waiting for ever.
+    WindowDriver& driver = *m_program.driver;
+    driver.startKeywordSearch(QStringLiteral("苏轼#x"), QStringLiteral("60"));
+    const CrawlState& state = m_program.window->controller().state();
+    QTRY_VERIFY_WITH_TIMEOUT(state.PageOffset >= 300 || driver.resultShown(), CrawlTimeoutMs);
+    QCOMPARE(m_service.countRequestsContaining("word=%CB%D5%E9%F8 "), 1);
+    QCOMPARE(m_service.countRequestsContaining("#"), 0);
+
+    if (!driver.resultShown()) {
+        driver.pressEnterInKeywordBox();
+        QVERIFY(driver.waitForResultShown(StopAnswerMs));
+    }
+    // All from the one page the service sent.
+    QVERIFY(!driver.foundSongs().isEmpty());
+    QVERIFY(driver.foundSongs().size() <= 30);
 }
 
 int main(int argc, char** argv)
