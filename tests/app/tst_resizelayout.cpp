@@ -49,30 +49,32 @@ class TestResizeLayout : public QObject
     Q_OBJECT
 
 private slots:
-    void workedExampleAtDesignSize()
+    void growsWithTheClientArea_data()
     {
-        QCOMPARE(layOutOnResize(designInput(11040, 9060), designResizeGeometry()), workedExample());
+        QTest::addColumn<float>("wider");
+        QTest::addColumn<float>("higher");
+        QTest::newRow("design size") << 0.0f << 0.0f;
+        QTest::newRow("wider by 1000") << 1000.0f << 0.0f;
+        QTest::newRow("higher by 1000") << 0.0f << 1000.0f;
     }
 
-    void widerByThousand()
+    void growsWithTheClientArea()
     {
+        QFETCH(float, wider);
+        QFETCH(float, higher);
+        // Full widths and right-hand links follow the width, centred panels half of it; only
+        // the panel and the browser follow the height.
         ResizeGeometry expected = workedExample();
-        expected.bannerWidth += 1000;
-        expected.searchPanelWidth += 1000;
-        expected.browserWidth += 1000;
-        expected.keywordPanelLeft += 500;
-        expected.topicMenuLeft += 500;
-        expected.returnLinkLeft += 1000;
-        expected.forumLinkLeft += 1000;
-        QCOMPARE(layOutOnResize(designInput(12040, 9060), workedExample()), expected);
-    }
-
-    void higherByThousand()
-    {
-        ResizeGeometry expected = workedExample();
-        expected.searchPanelHeight += 1000;
-        expected.browserHeight += 1000;
-        QCOMPARE(layOutOnResize(designInput(11040, 10060), workedExample()), expected);
+        expected.bannerWidth += wider;
+        expected.searchPanelWidth += wider;
+        expected.browserWidth += wider;
+        expected.keywordPanelLeft += wider / 2;
+        expected.topicMenuLeft += wider / 2;
+        expected.returnLinkLeft += wider;
+        expected.forumLinkLeft += wider;
+        expected.searchPanelHeight += higher;
+        expected.browserHeight += higher;
+        QCOMPARE(layOutOnResize(designInput(11040 + wider, 9060 + higher), designResizeGeometry()), expected);
     }
 
     void negativeSearchPanelHeightIsSkipped()
