@@ -25,13 +25,12 @@ private slots:
     void pageLoadWithoutCrawlChangesNothing();
     void badInputIsRefusedBeforeAnythingChanges_data();
     void badInputIsRefusedBeforeAnythingChanges();
-    void badInputDoesNotStopRunningCrawl();
+    void badInputDuringCrawlChangesNothing();
     void keywordStartStepsInOrder();
     void enterRunsTheStartStopLabel();
     void keywordSearchOverThreePages();
+    void firstPageHoldsWantedCount_data();
     void firstPageHoldsWantedCount();
-    void wantedCountZeroOrNegativeTakesOneSong_data();
-    void wantedCountZeroOrNegativeTakesOneSong();
     void newSearchAfterFinishStartsAtOffsetZero();
     void stopRightAfterStartShowsEmptyResult();
     void pageOffsetStopsAtItsLastPage();
@@ -40,7 +39,6 @@ private slots:
     void topicCrawlOverItsNames();
     void emptyTopicListFinishesOnOneEmptyQuery();
     void topicWithoutFragmentAndMissingLabel();
-    void topicClickWithBadCountIsRefused();
     void unsavedResultIsNotShown_data();
     void unsavedResultIsNotShown();
 };
@@ -108,10 +106,13 @@ void TestCrawlController::badInputIsRefusedBeforeAnythingChanges()
     QCOMPARE(rig.state().List2.size(), 1);
 }
 
-void TestCrawlController::badInputDoesNotStopRunningCrawl()
+void TestCrawlController::badInputDuringCrawlChangesNothing()
 {
     CrawlRig rig;
+    rig.serve = keywordServer(10);
     rig.start(QStringLiteral("abc"));
+    rig.loadPending();
+    const QStringList titles = rig.state().List1.items();
     const QString queryUrl = rig.state().QueryUrl;
     rig.log.clear();
 
@@ -120,11 +121,21 @@ void TestCrawlController::badInputDoesNotStopRunningCrawl()
     rig.window.count = QStringLiteral("30");
     rig.window.keyword = QStringLiteral(" ");
     rig.controller.keywordKeyPressed(13);
+    rig.window.keyword = QStringLiteral("abc");
+    for (const QString& count : {QStringLiteral("ten"), QStringLiteral(""), QStringLiteral("1e10")}) {
+        rig.window.count = count;
+        rig.controller.topicClicked(2);
+    }
 
-    QCOMPARE(rig.log, (QStringList{QStringLiteral("focus:count"), QStringLiteral("focus:keyword")}));
+    QCOMPARE(rig.log, (QStringList{QStringLiteral("focus:count"), QStringLiteral("focus:keyword")}
+                       << QStringList(3, QStringLiteral("focus:count"))));
+    QVERIFY(rig.window.topicMenuVisible);
+    QCOMPARE(rig.state().List1.items(), titles);
     QCOMPARE(rig.state().QueryUrl, queryUrl);
+    QCOMPARE(rig.state().SearchMode, ModeKeyword);
     QCOMPARE(rig.state().SearchDone, LegacyFalse);
     QCOMPARE(rig.window.caption, StopCaption);
+    QCOMPARE(rig.window.keyword, QStringLiteral("abc"));
 }
 
 void TestCrawlController::keywordStartStepsInOrder()
@@ -225,37 +236,30 @@ void TestCrawlController::keywordSearchOverThreePages()
     QCOMPARE(rig.browser.requests.size(), 4);
 }
 
-void TestCrawlController::firstPageHoldsWantedCount()
-{
-    CrawlRig rig;
-    rig.serve = keywordServer(10);
-    rig.start(QStringLiteral("abc"), QStringLiteral("10"));
-    QCOMPARE(rig.loadUntilIdle(), 2);
-    QCOMPARE(rig.browser.requests,
-             (QStringList{resultPageRequest(QStringLiteral("abc"), 0), rig.resultUrl()}));
-    QCOMPARE(rig.state().List1.count(), 10);
-    QCOMPARE(rig.window.panel, FinishedText);
-    QCOMPARE(rig.resultRows(), 10);
-}
-
-void TestCrawlController::wantedCountZeroOrNegativeTakesOneSong_data()
+void TestCrawlController::firstPageHoldsWantedCount_data()
 {
     QTest::addColumn<QString>("count");
-    QTest::newRow("zero") << "0";
-    QTest::newRow("negative") << "-3";
-    QTest::newRow("rounds to zero") << "0.5";
+    QTest::addColumn<int>("songs");
+    QTest::newRow("exactly one page") << "10" << 10;
+    // A count of zero or below still takes one song.
+    QTest::newRow("zero") << "0" << 1;
+    QTest::newRow("negative") << "-3" << 1;
+    QTest::newRow("rounds to zero") << "0.5" << 1;
 }
 
-void TestCrawlController::wantedCountZeroOrNegativeTakesOneSong()
+void TestCrawlController::firstPageHoldsWantedCount()
 {
     QFETCH(QString, count);
+    QFETCH(int, songs);
     CrawlRig rig;
     rig.serve = keywordServer(10);
     rig.start(QStringLiteral("abc"), count);
     QCOMPARE(rig.loadUntilIdle(), 2);
-    QCOMPARE(rig.state().List1.count(), 1);
-    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
-    QCOMPARE(rig.resultRows(), 1);
+    QCOMPARE(rig.browser.requests,
+             (QStringList{resultPageRequest(QStringLiteral("abc"), 0), rig.resultUrl()}));
+    QCOMPARE(rig.state().List1.count(), songs);
+    QCOMPARE(rig.window.panel, FinishedText);
+    QCOMPARE(rig.resultRows(), songs);
 }
 
 void TestCrawlController::newSearchAfterFinishStartsAtOffsetZero()
@@ -445,28 +449,6 @@ void TestCrawlController::topicWithoutFragmentAndMissingLabel()
     rig.controller.topicClicked(12);
     QCOMPARE(rig.browser.requests, QStringList{QStringLiteral("http://list.mp3.baidu.com/list/qgddp.html")});
     QCOMPARE(rig.window.keyword, QStringLiteral("情歌对对碰"));
-}
-
-void TestCrawlController::topicClickWithBadCountIsRefused()
-{
-    CrawlRig rig;
-    rig.serve = keywordServer(10);
-    rig.start(QStringLiteral("abc"));
-    rig.loadPending();
-    const QStringList titles = rig.state().List1.items();
-    const QString queryUrl = rig.state().QueryUrl;
-    rig.log.clear();
-
-    for (const QString& count : {QStringLiteral("ten"), QStringLiteral(""), QStringLiteral("1e10")}) {
-        rig.window.count = count;
-        rig.controller.topicClicked(2);
-    }
-    QCOMPARE(rig.log, QStringList(3, QStringLiteral("focus:count")));
-    QVERIFY(rig.window.topicMenuVisible);
-    QCOMPARE(rig.state().List1.items(), titles);
-    QCOMPARE(rig.state().QueryUrl, queryUrl);
-    QCOMPARE(rig.state().SearchMode, ModeKeyword);
-    QCOMPARE(rig.window.keyword, QStringLiteral("abc"));
 }
 
 void TestCrawlController::unsavedResultIsNotShown_data()
