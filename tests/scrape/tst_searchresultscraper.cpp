@@ -25,7 +25,6 @@ private slots:
     void nestedPageLoadDuringPumpIsReadOn();
     void fullTitleListEndsScraper();
     void foundCountAtItsLimitEndsScraper();
-    void lowestWantedCountStillFinishes();
     void duplicateCheck_data();
     void duplicateCheck();
 };
@@ -89,6 +88,9 @@ void TestSearchResultScraper::scrapesPage_data()
     QTest::newRow("negative wanted count admits one")
         << resultPage({resultRecord(a, QStringLiteral("A")), resultRecord(a, QStringLiteral("B"))}) << -5
         << QStringList{QStringLiteral("A")} << QStringList{a} << true;
+    QTest::newRow("lowest wanted count admits one")
+        << resultPage({resultRecord(a, QStringLiteral("A")), resultRecord(a, QStringLiteral("B"))})
+        << std::numeric_limits<qint32>::min() << QStringList{QStringLiteral("A")} << QStringList{a} << true;
     QTest::newRow("title anchor beyond the next record")
         << (RecordMarker + QStringLiteral("  http://a/1.mp3 ") + RecordMarker +
             QStringLiteral("  http://a/2.mp3 <A target=_blank>T - 1</A> <A target=_blank>U - 2</A>"))
@@ -281,20 +283,6 @@ void TestSearchResultScraper::foundCountAtItsLimitEndsScraper()
     QCOMPARE(state.FoundCount, std::numeric_limits<qint32>::max());
     QVERIFY(recording.statuses.isEmpty());
     QCOMPARE(recording.pumps, 0);
-}
-
-void TestSearchResultScraper::lowestWantedCountStillFinishes()
-{
-    const QString a = QStringLiteral("http://a/a.mp3");
-    CrawlState state =
-        keywordState(resultPage({resultRecord(a, QStringLiteral("A")), resultRecord(a, QStringLiteral("B"))}),
-                     std::numeric_limits<qint32>::min());
-    RecordingEnv recording;
-    SearchResultScraper(state, recording.env());
-
-    QCOMPARE(state.List1.count(), 1);
-    QCOMPARE(state.SearchDone, LegacyTrue);
-    QCOMPARE(recording.statuses.last(), FinishedStatus);
 }
 
 void TestSearchResultScraper::duplicateCheck_data()
