@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "catalogue.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 using namespace Qorvin::LocalService;
@@ -79,10 +78,7 @@ void TestCatalogue::classicsKeepTheirOrderAndSkipUnknownNames()
 
 void TestCatalogue::builtInHoldsTheCollections()
 {
-    QElapsedTimer timer;
-    timer.start();
     const Catalogue& catalogue = Catalogue::builtIn();
-    qInfo("built-in catalogue: %lld songs read in %lld ms", qlonglong(catalogue.size()), timer.elapsed());
     QVERIFY(catalogue.size() > 30000);
     QVERIFY(catalogue.classics().size() > 250);
     const QList<SongId> su = catalogue.find(QStringLiteral("苏轼"));
@@ -91,7 +87,6 @@ void TestCatalogue::builtInHoldsTheCollections()
     for (SongId id : su)
         moonSong = moonSong || catalogue.song(id).name == QStringLiteral("水调歌头·明月几时有");
     QVERIFY(moonSong);
-    QVERIFY(&catalogue == &Catalogue::builtIn());
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

@@ -12,13 +12,8 @@ using namespace Qorvin::LocalService;
 
 namespace {
 
-// The 4-byte header of an MPEG-1 Layer III frame without CRC: sync, version 1, layer III.
-bool beginsWithLayer3Frame(const QByteArray& mp3)
-{
-    return mp3.size() > 4 && uchar(mp3[0]) == 0xFF && (uchar(mp3[1]) & 0xFE) == 0xFA;
-}
-
-// Frame length for MPEG-1 Layer III: 144 * bitrate / sample rate (+ padding).
+// Counts MPEG-1 Layer III frames without CRC (sync, version 1, layer III), each 144 * bitrate /
+// sample rate long (+ padding); -1 when a frame header is not where it should be.
 int frameCount(const QByteArray& mp3)
 {
     int frames = 0;
@@ -91,7 +86,6 @@ void TestSongAudio::filesAreLayer3Frames()
 {
     SongAudio audio;
     const QByteArray mp3 = audio.mp3For(7);
-    QVERIFY(beginsWithLayer3Frame(mp3));
     // Four seconds at 32 kHz: 1152 samples a frame, and the encoder's delay adds a few more.
     const int frames = frameCount(mp3);
     QVERIFY2(frames >= 4 * MelodySampleRate / 1152 && frames < 4 * MelodySampleRate / 1152 + 6,
