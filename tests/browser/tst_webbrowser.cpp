@@ -40,7 +40,7 @@ private slots:
     void cleanup();
 
     void queryReachesServiceInGbk();
-    void innerHtmlHasLegacyAnchors();
+    void hiddenBrowserLoadsPageWithLegacyAnchors();
     void framesRaiseNoEventOfTheirOwn();
     void replacedNavigationRaisesNoEvent_data();
     void replacedNavigationRaisesNoEvent();
@@ -49,7 +49,6 @@ private slots:
     void unansweredRequestWaitsUntilReplaced();
     void moveWithinDocumentRaisesOneEvent();
     void localPageRunsNoScriptAndReachesNothing();
-    void hiddenBrowserStillLoads();
 
 private:
     bool navigateAndWait(const QString& url);
@@ -102,8 +101,10 @@ void TestWebBrowser::queryReachesServiceInGbk()
     QVERIFY(!sent.contains("frag"));
 }
 
-void TestWebBrowser::innerHtmlHasLegacyAnchors()
+void TestWebBrowser::hiddenBrowserLoadsPageWithLegacyAnchors()
 {
+    // During a crawl the browser may be hidden or covered; pages load all the same.
+    m_browser->setVisible(false);
     QVERIFY(navigateAndWait(searchUrl(QStringLiteral("苏轼"), 30)));
     const QString html = m_browser->innerHtml();
     QVERIFY2(html.contains(QStringLiteral("_blank>")), qPrintable(html));
@@ -234,14 +235,6 @@ void TestWebBrowser::localPageRunsNoScriptAndReachesNothing()
     QTest::qWait(SettleMs / 2);
     QCOMPARE(m_proxy.countContaining("leak"), 0);
     QCOMPARE(m_events->count(), 2);
-}
-
-void TestWebBrowser::hiddenBrowserStillLoads()
-{
-    // During a crawl the browser may be hidden or covered; pages load all the same.
-    m_browser->setVisible(false);
-    QVERIFY(navigateAndWait(searchUrl(QStringLiteral("abc"), 0)));
-    QVERIFY(m_browser->innerHtml().contains(QStringLiteral("</A>")));
 }
 
 int main(int argc, char** argv)
