@@ -42,11 +42,28 @@ bool staysInDocument(const QUrl& target, const QUrl& current)
     return target.hasFragment() && !current.isEmpty() && target != current && sameDocument(target, current);
 }
 
+// Chromium lowers the CPU priority of a renderer whose pages are all out of sight. The crawl's
+// pages load out of sight, behind the search panel, and on a busy machine every one of them would
+// then take twice as long; the engine reads the flags once, when the first profile starts it.
+void keepCoveredPagesAtFullPriority()
+{
+    static const bool requested = [] {
+        constexpr char FlagsVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+        constexpr char KeepPriority[] = "--disable-renderer-backgrounding";
+        QByteArray flags = qgetenv(FlagsVariable);
+        if (!flags.contains(KeepPriority))
+            qputenv(FlagsVariable, flags.isEmpty() ? QByteArray(KeepPriority) : flags + ' ' + KeepPriority);
+        return true;
+    }();
+    Q_UNUSED(requested);
+}
+
 } // namespace
 
 WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WebBrowser1"));
+    keepCoveredPagesAtFullPriority();
     // Off the record: no disk cache, cookies or history outlive the program.
     m_profile = new QWebEngineProfile(this);
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
@@ -62,6 +79,12 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
+    // The view shows its page whenever it is shown itself, the window's first show included;
+    // a covered page goes straight back out of sight.
+    connect(m_page, &QWebEnginePage::visibleChanged, this, [this](bool visible) {
+        if (visible && m_covered)
+            m_page->setVisible(false);
+    });
 }
 
 WebBrowser::~WebBrowser()
@@ -73,6 +96,20 @@ WebBrowser::~WebBrowser()
 void WebBrowser::setVisible(bool visible)
 {
     QWidget::setVisible(visible);
+}
+
+void WebBrowser::setCovered(bool covered)
+{
+    m_covered = covered;
+    applyPageVisibility();
+}
+
+void WebBrowser::applyPageVisibility()
+{
+    // Uncovered, the page is in sight exactly when the view is, as the view itself keeps it.
+    const bool inSight = !m_covered && m_view->isVisible();
+    if (m_page->isVisible() != inSight)
+        m_page->setVisible(inSight);
 }
 
 void WebBrowser::setLinkOpener(std::function<void(const QUrl& url)> openLink)
@@ -87,6 +124,8 @@ void WebBrowser::Navigate(const QString& url)
     const NavigationTracker::Serial serial = m_tracker.begin(target);
     m_page->allowScriptFor(target);
     m_page->load(target);
+    // The engine makes its page on the first load, in sight unless told otherwise.
+    applyPageVisibility();
     if (staysInDocument(target, current)) {
         QTimer::singleShot(0, this, [this, serial] {
             if (m_tracker.isLatest(serial) && m_tracker.claimWithoutLoad())

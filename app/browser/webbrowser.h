@@ -36,6 +36,10 @@ public:
 
     void setVisible(bool visible) override;
 
+    // While the search panel lies over the view, the engine is told its page is out of sight and
+    // draws none of the pages a crawl goes through; loading and reading them go on as before.
+    void setCovered(bool covered);
+
     // Where a link the user follows from the result page is opened: the user's default browser
     // unless a test says otherwise.
     void setLinkOpener(std::function<void(const QUrl& url)> openLink);
@@ -52,6 +56,7 @@ signals:
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void readDocument(NavigationTracker::Serial serial);
+    void applyPageVisibility();
 
     QWebEngineProfile* m_profile = nullptr;
     QWebEngineView* m_view = nullptr;
@@ -59,6 +64,7 @@ private:
     NavigationTracker m_tracker;
     QString m_innerHtml;
     QUrl m_documentUrl;
+    bool m_covered = false;
 };
 
 } // namespace Qorvin

@@ -40,6 +40,7 @@ frmMain::frmMain(UrlOpener openUrl, QWidget* parent)
     : QWidget(parent), m_openUrl(std::move(openUrl)), m_layout(designResizeGeometry())
 {
     createControls();
+    updateBrowserCover();
     m_controller = std::make_unique<CrawlController>(*this, *m_WebBrowser1);
     connectHandlers();
 
@@ -124,6 +125,21 @@ void frmMain::applyResizeLayout()
     m_PictureMenu->move(twipsToPixels(g.topicMenuLeft), twipsToPixels(g.topicMenuTop));
     m_Label7->move(twipsToPixels(g.returnLinkLeft), m_Label7->y());
     m_Label9->move(twipsToPixels(g.forumLinkLeft), m_Label9->y());
+    updateBrowserCover();
+}
+
+void frmMain::updateBrowserCover()
+{
+    // The pages a crawl goes through load behind the search panel and are never seen there, yet
+    // the engine drawing them cost more than the crawl itself; it draws only what can be seen.
+    m_WebBrowser1->setCovered(searchPanelCoversBrowser());
+}
+
+bool frmMain::searchPanelCoversBrowser() const
+{
+    const QObjectList& backToFront = children();
+    return !m_Picture2->isHidden() && backToFront.indexOf(m_Picture2) > backToFront.indexOf(m_WebBrowser1) &&
+           m_Picture2->geometry().contains(m_WebBrowser1->geometry());
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -147,6 +163,7 @@ void frmMain::returnToSearchHome()
 {
     m_Picture2->raise();
     m_Picture2->show();
+    updateBrowserCover();
     m_Label6->setText(DesignText::startCaption());
     m_TextSearch1->setText(QString());
 }
@@ -220,11 +237,13 @@ void frmMain::focusKeywordBox()
 void frmMain::bringSearchPanelToFront()
 {
     m_Picture2->raise();
+    updateBrowserCover();
 }
 
 void frmMain::setSearchPanelVisible(bool visible)
 {
     m_Picture2->setVisible(visible);
+    updateBrowserCover();
 }
 
 void frmMain::hideTopicMenu()

@@ -78,6 +78,8 @@ private:
     void connectHandlers();
 
     void applyResizeLayout();
+    void updateBrowserCover();
+    bool searchPanelCoversBrowser() const;
 
     // The menu toggles and the site links.
     void showTopicMenu();
