@@ -43,8 +43,7 @@ private slots:
     void init();
     void cleanup();
 
-    void keywordSearchShowsResultPage();
-    void searchOverSeveralPages();
+    void keywordSearchOverSeveralPagesShowsResultPage();
     void topicCrawlByClicks();
     void enterStopsCrawlWithSongsSoFar();
     void stopBeforeFirstPageReplacesItsLoad();
@@ -74,13 +73,14 @@ void TestEndToEndCrawl::cleanup()
     m_program.close();
 }
 
-void TestEndToEndCrawl::keywordSearchShowsResultPage()
+void TestEndToEndCrawl::keywordSearchOverSeveralPagesShowsResultPage()
 {
     WindowDriver& driver = *m_program.driver;
-    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("30"));
+    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("100"));
     QVERIFY(driver.waitForResultShown(CrawlTimeoutMs));
 
     QCOMPARE(m_service.countRequestsContaining("word=%CB%D5%E9%F8&pn=0 "), 1);
+    QVERIFY(m_service.countRequestsContaining("word=%CB%D5%E9%F8&pn=90 ") >= 1);
     QCOMPARE(driver.statusText(), QStringLiteral("本次搜索完成!"));
     QVERIFY(!driver.control(QStringLiteral("Picture2"))->isVisible());
     QVERIFY(driver.browser()->isVisible());
@@ -88,31 +88,22 @@ void TestEndToEndCrawl::keywordSearchShowsResultPage()
     const QString resultFile = driver.resultFilePath();
     QCOMPARE(resultFile, QCoreApplication::applicationDirPath() + QStringLiteral("/result.htm"));
     const QList<FoundSong> songs = driver.foundSongs();
-    QCOMPARE(songs.size(), 30);
+    QCOMPARE(songs.size(), 100);
     const QString page = readResultPage(resultFile);
     QVERIFY(page.contains(QStringLiteral("苏轼")));
+    QStringList titles;
     for (const FoundSong& song : songs) {
         QVERIFY2(page.contains(song.link), qPrintable(song.link));
-        QVERIFY(song.title.contains(QStringLiteral("苏轼")));
-    }
-    // The view holds what the file holds.
-    QVERIFY(driver.browser()->innerHtml().contains(songs.constFirst().link));
-}
-
-void TestEndToEndCrawl::searchOverSeveralPages()
-{
-    WindowDriver& driver = *m_program.driver;
-    driver.startKeywordSearch(QStringLiteral("苏轼"), QStringLiteral("100"));
-    QVERIFY(driver.waitForResultShown(CrawlTimeoutMs));
-    QCOMPARE(driver.foundSongs().size(), 100);
-    QVERIFY(m_service.countRequestsContaining("word=%CB%D5%E9%F8&pn=90 ") >= 1);
-
-    // Every title once: a song found again on a later page is skipped.
-    QStringList titles;
-    for (const FoundSong& song : driver.foundSongs())
+        // "name - singer", or the name alone as a few of the service's records give it.
+        QVERIFY2(song.title.contains(QStringLiteral("苏轼")) || !song.title.contains(QStringLiteral(" - ")),
+                 qPrintable(song.title));
         titles.append(song.title);
+    }
+    // Every title once: a song found again on a later page is skipped.
     titles.removeDuplicates();
     QCOMPARE(titles.size(), 100);
+    // The view holds what the file holds.
+    QVERIFY(driver.browser()->innerHtml().contains(songs.constFirst().link));
 }
 
 void TestEndToEndCrawl::topicCrawlByClicks()
