@@ -15,8 +15,8 @@ private slots:
     void encodesAsTheServiceExpects();
     void fragmentIsNeverSent();
     void queryKeepsGbkBytesThroughQUrl();
-    void windowsStyleLocalPageNamesTheFile();
-    void properFileUrlIsKept();
+    void localPageNamesTheFile_data();
+    void localPageNamesTheFile();
 };
 
 void TestNavigationUrl::encodesAsTheServiceExpects_data()
@@ -89,22 +89,28 @@ void TestNavigationUrl::queryKeepsGbkBytesThroughQUrl()
     QCOMPARE(QByteArray::fromPercentEncoding(query), QByteArray::fromPercentEncoding(expected));
 }
 
-void TestNavigationUrl::windowsStyleLocalPageNamesTheFile()
+void TestNavigationUrl::localPageNamesTheFile_data()
 {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("file");
     // "file:///" + folder + "\result.htm", with a folder that starts with "/" on this system.
-    const QUrl url = navigationUrl(QStringLiteral("file:///") + QStringLiteral("/tmp/程序 x") +
-                                   QStringLiteral("\\result.htm"));
-    QVERIFY(url.isLocalFile());
-    QCOMPARE(url.toLocalFile(), QStringLiteral("/tmp/程序 x/result.htm"));
-    QCOMPARE(navigationUrl(QStringLiteral("file:///C:\\Tools\\result.htm")).path(),
-             QStringLiteral("/C:/Tools/result.htm"));
+    QTest::newRow("windows style, unix folder")
+        << QStringLiteral("file:///") + QStringLiteral("/tmp/程序 x") + QStringLiteral("\\result.htm")
+        << QStringLiteral("/tmp/程序 x/result.htm");
+    QTest::newRow("windows style, drive letter")
+        << QStringLiteral("file:///C:\\Tools\\result.htm") << QStringLiteral("/C:/Tools/result.htm");
+    QTest::newRow("proper file url kept")
+        << QUrl::fromLocalFile(QStringLiteral("/tmp/程序 x/100%/result.htm")).toString()
+        << QStringLiteral("/tmp/程序 x/100%/result.htm");
 }
 
-void TestNavigationUrl::properFileUrlIsKept()
+void TestNavigationUrl::localPageNamesTheFile()
 {
-    const QUrl proper = QUrl::fromLocalFile(QStringLiteral("/tmp/程序 x/100%/result.htm"));
-    const QUrl url = navigationUrl(proper.toString());
-    QCOMPARE(url.toLocalFile(), proper.toLocalFile());
+    QFETCH(QString, address);
+    QFETCH(QString, file);
+    const QUrl url = navigationUrl(address);
+    QVERIFY(url.isLocalFile());
+    QCOMPARE(url.toLocalFile(), file);
 }
 
 QTEST_GUILESS_MAIN(TestNavigationUrl)
