@@ -39,7 +39,6 @@ private slots:
     void failingStepEndsLocator();
     void stopDuringRefusalPump();
     void stoppedCrawlTakesNothing();
-    void fullTitleListEndsLocator();
 };
 
 void TestTargetLinkLocator::takesFirstAcceptableRecord_data()
@@ -77,6 +76,9 @@ void TestTargetLinkLocator::takesFirstAcceptableRecord_data()
         << resultPage({resultRecord(LinkA, QStringLiteral("Dup - 1")),
                        resultRecord(LinkA, QStringLiteral("Dup - 2"))})
         << QStringList{QStringLiteral("Dup - 0")} << QString() << QString();
+    QTest::newRow("title list full") << resultPage({resultRecord(LinkA, QStringLiteral("T"))})
+                                     << QStringList(MaxListCount, QStringLiteral("x")) << QString()
+                                     << QString();
 }
 
 void TestTargetLinkLocator::takesFirstAcceptableRecord()
@@ -160,21 +162,6 @@ void TestTargetLinkLocator::stoppedCrawlTakesNothing()
     QCOMPARE(state.List1.count(), 0);
     // The page is still rewritten before the stop is looked at.
     QVERIFY(state.Text1.text().contains(QStringLiteral("A.mp3")));
-}
-
-void TestTargetLinkLocator::fullTitleListEndsLocator()
-{
-    CrawlState state = walkState(resultPage({resultRecord(LinkA, QStringLiteral("T"))}));
-    for (qsizetype i = 0; i < MaxListCount; ++i) {
-        state.List1.append(QStringLiteral("x"));
-        state.List2.append(LinkB);
-    }
-    RecordingEnv recording;
-    TargetLinkLocator(state, recording.env());
-
-    QCOMPARE(state.List1.count(), MaxListCount);
-    QCOMPARE(state.List2.size(), MaxListCount);
-    QVERIFY(recording.statuses.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTargetLinkLocator)
