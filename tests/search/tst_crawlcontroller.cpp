@@ -27,11 +27,11 @@ private slots:
     void badInputIsRefusedBeforeAnythingChanges();
     void badInputDuringCrawlChangesNothing();
     void keywordStartStepsInOrder();
-    void enterRunsTheStartStopLabel();
     void keywordSearchOverThreePages();
     void firstPageHoldsWantedCount_data();
     void firstPageHoldsWantedCount();
     void newSearchAfterFinishStartsAtOffsetZero();
+    void stopRightAfterStartShowsEmptyResult_data();
     void stopRightAfterStartShowsEmptyResult();
     void pageOffsetStopsAtItsLastPage();
     void topicStartStepsInOrder();
@@ -179,25 +179,6 @@ void TestCrawlController::keywordStartStepsInOrder()
     QCOMPARE(state.List3.size(), 1);
 }
 
-void TestCrawlController::enterRunsTheStartStopLabel()
-{
-    CrawlRig rig;
-    rig.window.keyword = QStringLiteral("abc");
-    rig.controller.keywordKeyPressed(10);
-    rig.controller.keywordKeyPressed(32);
-    QVERIFY(rig.log.isEmpty());
-
-    rig.controller.keywordKeyPressed(13);
-    QCOMPARE(rig.browser.requests, QStringList{firstResultPageUrl(QStringLiteral("abc"))});
-    QCOMPARE(rig.window.caption, StopCaption);
-
-    rig.controller.keywordKeyPressed(13);
-    QCOMPARE(rig.state().SearchMode, ModeStopped);
-    QVERIFY(rig.state().QueryUrl.isEmpty());
-    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
-    QCOMPARE(rig.window.caption, StartCaption);
-}
-
 void TestCrawlController::keywordSearchOverThreePages()
 {
     CrawlRig rig;
@@ -282,13 +263,35 @@ void TestCrawlController::newSearchAfterFinishStartsAtOffsetZero()
     QCOMPARE(rig.state().List1.at(0), QStringLiteral("def0 - Singer"));
 }
 
+void TestCrawlController::stopRightAfterStartShowsEmptyResult_data()
+{
+    QTest::addColumn<bool>("byEnter");
+    QTest::newRow("start label") << false;
+    QTest::newRow("Enter in the keyword box") << true;
+}
+
 void TestCrawlController::stopRightAfterStartShowsEmptyResult()
 {
+    QFETCH(bool, byEnter);
     CrawlRig rig;
     rig.serve = keywordServer(10);
-    rig.start(QStringLiteral("abc"));
+    rig.window.keyword = QStringLiteral("abc");
+    const auto startStop = [&] {
+        if (byEnter)
+            rig.controller.keywordKeyPressed(13);
+        else
+            rig.controller.startStopClicked();
+    };
+    // Other keys are typing, not a click on the label.
+    rig.controller.keywordKeyPressed(10);
+    rig.controller.keywordKeyPressed(32);
+    QVERIFY(rig.log.isEmpty());
+
+    startStop();
+    QCOMPARE(rig.browser.requests, QStringList{firstResultPageUrl(QStringLiteral("abc"))});
+    QCOMPARE(rig.window.caption, StopCaption);
     rig.log.clear();
-    rig.controller.startStopClicked();
+    startStop();
 
     QCOMPARE(rig.log,
              (QStringList{QStringLiteral("panel:") + FinishedText, QStringLiteral("label8:") + FinishedText,
@@ -302,7 +305,7 @@ void TestCrawlController::stopRightAfterStartShowsEmptyResult()
     // The result page loads and is ignored; a new search after the stop runs from offset 0.
     rig.loadUntilIdle();
     QCOMPARE(rig.state().List1.count(), 0);
-    rig.controller.startStopClicked();
+    startStop();
     QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 0));
     QCOMPARE(rig.state().SearchMode, ModeKeyword);
     rig.loadPending();
