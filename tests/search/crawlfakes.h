@@ -47,11 +47,7 @@ public:
     }
     void focusCountBox() override { m_log << QStringLiteral("focus:count"); }
     void focusKeywordBox() override { m_log << QStringLiteral("focus:keyword"); }
-    void bringSearchPanelToFront() override
-    {
-        searchPanelInFront = true;
-        m_log << QStringLiteral("picture2:front");
-    }
+    void bringSearchPanelToFront() override { m_log << QStringLiteral("picture2:front"); }
     void setSearchPanelVisible(bool visible) override
     {
         searchPanelVisible = visible;
@@ -86,7 +82,6 @@ public:
     QString label8;
     QString panel;
     QString folder;
-    bool searchPanelInFront = true;
     bool searchPanelVisible = true;
     bool topicMenuVisible = true;
     int yields = 0;

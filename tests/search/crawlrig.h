@@ -155,11 +155,10 @@ public:
 
     const CrawlState& state() const { return controller.state(); }
     QString resultUrl() const { return resultLocation(programFolder.path()).pageUrl; }
-    QString resultPath() const { return resultLocation(programFolder.path()).filePath; }
 
     QByteArray resultBytes() const
     {
-        QFile file(resultPath());
+        QFile file(resultLocation(programFolder.path()).filePath);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
