@@ -77,22 +77,17 @@ private slots:
         QCOMPARE(layOutOnResize(designInput(11040 + wider, 9060 + higher), designResizeGeometry()), expected);
     }
 
-    void negativeSearchPanelHeightIsSkipped()
+    void tooSmallSkipsTheHeightsAndGoesNegative()
     {
         // Lower than the banner and the status bar together: the panel and the browser keep
-        // their heights, every other step still runs.
+        // their heights, every other step still runs. Narrower than the keyword panel: its Left
+        // goes below zero and the menu follows it.
         const ResizeGeometry before = workedExample();
         const ResizeGeometry after = layOutOnResize(designInput(3000, 1000), before);
         QCOMPARE(after.searchPanelHeight, before.searchPanelHeight);
         QCOMPARE(after.browserHeight, before.browserHeight);
         QCOMPARE(after.bannerWidth, 3000.0f);
         QCOMPARE(after.returnLinkLeft, 3000.0f - 1215 - 100);
-    }
-
-    void negativePositionsAreApplied()
-    {
-        // Narrower than the keyword panel: its Left goes below zero and the menu follows it.
-        const ResizeGeometry after = layOutOnResize(designInput(3000, 9060), workedExample());
         QCOMPARE(after.keywordPanelLeft, 1500.0f - 3427.5f);
         QCOMPARE(after.topicMenuLeft, -1927.5f + 6855 - 3135 - 100);
         QCOMPARE(after.forumLinkLeft, 3000.0f - 1215 - 100 - 1455 - 100);
