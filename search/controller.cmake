@@ -2,6 +2,7 @@
 add_library(qorvin_search STATIC
   countparser.cpp countparser.h
   queryurl.cpp queryurl.h
+  navigationurl.cpp navigationurl.h
   keywordquery.cpp keywordquery.h
   topictable.cpp topictable.h
   crawlcontroller.cpp crawlcontroller.h)

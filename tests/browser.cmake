@@ -3,8 +3,6 @@
 if(TARGET qorvin_browser)
   find_package(Qt6 REQUIRED COMPONENTS Network)
   set(browser_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/browser)
-  qorvin_add_test(NAME tst_navigationurl SOURCES ${browser_test_dir}/tst_navigationurl.cpp
-    LIBS qorvin_browser LABEL unit)
   qorvin_add_test(NAME tst_navigationtracker SOURCES ${browser_test_dir}/tst_navigationtracker.cpp
     LIBS qorvin_browser LABEL unit)
   qorvin_add_test(NAME tst_webbrowser

@@ -6,6 +6,9 @@ qorvin_add_test(NAME tst_countparser LABEL unit
 qorvin_add_test(NAME tst_queryurl LABEL unit
   SOURCES ${search_test_dir}/tst_queryurl.cpp ${search_test_dir}/crawlfakes.h
   LIBS qorvin_search)
+qorvin_add_test(NAME tst_navigationurl LABEL unit
+  SOURCES ${search_test_dir}/tst_navigationurl.cpp
+  LIBS qorvin_search)
 qorvin_add_test(NAME tst_crawlcontroller LABEL unit
   SOURCES ${search_test_dir}/tst_crawlcontroller.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
   LIBS qorvin_search qorvin_resultpage)

@@ -27,7 +27,7 @@ public:
     explicit WebBrowser(QWidget* parent = nullptr);
     ~WebBrowser() override;
 
-    // Starts loading url, given unescaped (see navigationurl.h), and returns at once. A request
+    // Starts loading url, given unescaped (navigationurl.h encodes it), and returns at once. A request
     // made while another loads replaces it; the replaced one raises no DocumentComplete.
     void Navigate(const QString& url) override;
 
