@@ -6,6 +6,8 @@ target_compile_definitions(qorvin_options INTERFACE
   QT_NO_CAST_TO_ASCII
   QT_NO_CONTEXTLESS_CONNECT
   QT_NO_FOREACH)
+# The one version of the programs, the package and the metainfo: project(VERSION).
+target_compile_definitions(qorvin_options INTERFACE QORVIN_VERSION="${PROJECT_VERSION}")
 target_compile_options(qorvin_options INTERFACE
   -Wall -Wextra -Wpedantic -Wold-style-cast -Wshadow -Wnon-virtual-dtor
   -Wcast-align -Wformat=2 -Wimplicit-fallthrough)
