@@ -52,9 +52,7 @@ void CrawlController::windowLoaded()
 
 void CrawlController::startStopClicked()
 {
-    // A count that cannot become a 32-bit number is refused like one that is no number at all.
-    const std::optional<qint32> wantedCount = parseWantedCount(m_window.countText());
-    if (!wantedCount) {
+    if (!isNumericCount(m_window.countText())) {
         m_window.focusCountBox();
         return;
     }
@@ -64,6 +62,13 @@ void CrawlController::startStopClicked()
     }
     if (m_window.startStopCaption() == StopCaption) {
         StopCrawl();
+        return;
+    }
+    // Only a start needs the count as a 32-bit number: a number past that range refuses the start
+    // like no number at all, and never keeps a running crawl from stopping.
+    const std::optional<qint32> wantedCount = parseWantedCount(m_window.countText());
+    if (!wantedCount) {
+        m_window.focusCountBox();
         return;
     }
     startKeywordSearch(*wantedCount);

@@ -79,6 +79,9 @@ void TestCrawlController::badInputIsRefusedBeforeAnythingChanges_data()
     QTest::newRow("rounds past 32-bit") << "2147483647.5"
                                         << "abc"
                                         << "focus:count";
+    QTest::newRow("past 32-bit, keyword checked next") << "2147483648"
+                                                       << "   "
+                                                       << "focus:keyword";
     QTest::newRow("blank keyword") << "30"
                                    << "   "
                                    << "focus:keyword";
@@ -266,13 +269,18 @@ void TestCrawlController::newSearchAfterFinishStartsAtOffsetZero()
 void TestCrawlController::stopRightAfterStartShowsEmptyResult_data()
 {
     QTest::addColumn<bool>("byEnter");
-    QTest::newRow("start label") << false;
-    QTest::newRow("Enter in the keyword box") << true;
+    QTest::addColumn<QString>("stopCount");
+    QTest::newRow("start label") << false << QStringLiteral("30");
+    QTest::newRow("Enter in the keyword box") << true << QStringLiteral("30");
+    // Numeric but past 32 bits: a start refuses it, a stop does not need it.
+    QTest::newRow("count past 32-bit") << false << QStringLiteral("2147483648");
+    QTest::newRow("exponent past 32-bit, Enter") << true << QStringLiteral("1e10");
 }
 
 void TestCrawlController::stopRightAfterStartShowsEmptyResult()
 {
     QFETCH(bool, byEnter);
+    QFETCH(QString, stopCount);
     CrawlRig rig;
     rig.serve = keywordServer(10);
     rig.window.keyword = QStringLiteral("abc");
@@ -291,6 +299,7 @@ void TestCrawlController::stopRightAfterStartShowsEmptyResult()
     QCOMPARE(rig.browser.requests, QStringList{firstResultPageUrl(QStringLiteral("abc"))});
     QCOMPARE(rig.window.caption, StopCaption);
     rig.log.clear();
+    rig.window.count = stopCount;
     startStop();
 
     QCOMPARE(rig.log,
@@ -305,6 +314,7 @@ void TestCrawlController::stopRightAfterStartShowsEmptyResult()
     // The result page loads and is ignored; a new search after the stop runs from offset 0.
     rig.loadUntilIdle();
     QCOMPARE(rig.state().List1.count(), 0);
+    rig.window.count = QStringLiteral("30");
     startStop();
     QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 0));
     QCOMPARE(rig.state().SearchMode, ModeKeyword);
