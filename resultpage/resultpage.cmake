@@ -1,6 +1,7 @@
 # The writer of result.htm and the place it is written to: Qt6::Core only.
 add_library(qorvin_resultpage STATIC
   gbktext.cpp gbktext.h
+  fileerrortext.cpp fileerrortext.h
   resultlocation.cpp resultlocation.h
   resultpagetemplate.cpp resultpagetemplate.h
   resultpagewriter.cpp resultpagewriter.h)

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "resultpagewriter.h"
 
+#include "fileerrortext.h"
 #include "gbktext.h"
 #include "hosts.h"
 #include "resultpagetemplate.h"
 
 #include <QSaveFile>
 
+#include <cerrno>
 #include <initializer_list>
 #include <optional>
 
@@ -105,11 +107,9 @@ QByteArray encodedLines(std::initializer_list<QStringView> pieces)
 std::optional<QString> refusal(const QStringList& titles, const QStringList& links)
 {
     if (links.size() < titles.size())
-        return QStringLiteral("%1 song titles but only %2 links").arg(titles.size()).arg(links.size());
+        return QStringLiteral("歌名有 %1 个，下载地址只有 %2 个").arg(titles.size()).arg(links.size());
     if (titles.size() > MaxSongCount)
-        return QStringLiteral("%1 songs are more than a page can hold (%2)")
-            .arg(titles.size())
-            .arg(MaxSongCount);
+        return QStringLiteral("%1 首歌超过了一页能放的 %2 首").arg(titles.size()).arg(MaxSongCount);
     return std::nullopt;
 }
 
@@ -167,17 +167,17 @@ WriteResult ResultPageWriter(const QString& filePath, const QString& keyword, co
         return {false, *reason};
     PageBuilder page(titles.size());
     if (!page.isValid())
-        return {false, QStringLiteral("no GBK text converter on this system")};
+        return {false, QStringLiteral("系统缺少 GBK 文字转换")};
     const QByteArray bytes = buildPage(page, keyword, titles, links);
 
-    // The new page is written beside the old one and renamed over it only when complete.
+    // The new page is written beside the old one and renamed over it only when complete. errno is
+    // read right after the call that failed, before anything else can change it.
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString())};
-    if (file.write(bytes) != bytes.size())
-        return {false, QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString())};
-    if (!file.commit())
-        return {false, QStringLiteral("cannot replace %1: %2").arg(filePath, file.errorString())};
+    errno = 0;
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!written)
+        return {false, fileErrorText(filePath, errno)};
     return {true, {}};
 }
 

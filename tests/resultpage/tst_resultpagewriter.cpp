@@ -348,7 +348,7 @@ void TestResultPageWriter::failedWriteKeepsOldFile()
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!result.ok);
-    QVERIFY(!result.errorString.isEmpty());
+    QCOMPARE(result.errorString, u"文件超过系统允许的大小："_s + path);
     QCOMPARE(readAll(path), QByteArray("old page"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("result.htm")});
 #else
@@ -359,24 +359,34 @@ void TestResultPageWriter::failedWriteKeepsOldFile()
 void TestResultPageWriter::unwritablePathFails_data()
 {
     QTest::addColumn<bool>("pathIsFolder");
-    QTest::newRow("path is a folder") << true;
-    QTest::newRow("folder missing") << false;
+    QTest::addColumn<QString>("fixedPath");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("path is a folder") << true << QString() << u"已有同名的文件夹："_s;
+    QTest::newRow("folder missing") << false << QString() << u"文件夹不存在："_s;
+#ifdef Q_OS_LINUX
+    // The kernel's own folder takes no new files, from root neither.
+    QTest::newRow("no write permission") << false << u"/sys/result.htm"_s << u"没有写入权限："_s;
+#endif
 }
 
 void TestResultPageWriter::unwritablePathFails()
 {
     QFETCH(bool, pathIsFolder);
+    QFETCH(QString, fixedPath);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path =
-        dir.filePath(pathIsFolder ? QStringLiteral("result.htm") : QStringLiteral("no/such/result.htm"));
+    const QString path = !fixedPath.isEmpty()
+                             ? fixedPath
+                             : dir.filePath(pathIsFolder ? QStringLiteral("result.htm")
+                                                         : QStringLiteral("no/such/result.htm"));
     if (pathIsFolder) {
         QVERIFY(QDir().mkdir(path));
         QVERIFY(writeFile(path + QStringLiteral("/inside"), "kept"));
     }
     const WriteResult result = ResultPageWriter(path, QStringLiteral("k"), {}, {});
     QVERIFY(!result.ok);
-    QVERIFY(!result.errorString.isEmpty());
+    QCOMPARE(result.errorString, reason + path);
     if (pathIsFolder)
         QCOMPARE(readAll(path + QStringLiteral("/inside")), QByteArray("kept"));
 }

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#include "fileerrortext.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+
+namespace Qorvin {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString reasonFor(const QString& filePath, int systemError)
+{
+    const QFileInfo file(filePath);
+    if (!file.absoluteDir().exists())
+        return u"文件夹不存在"_s;
+    if (file.isDir())
+        return u"已有同名的文件夹"_s;
+    switch (systemError) {
+    case EACCES:
+    case EPERM:
+        return u"没有写入权限"_s;
+    case EROFS:
+        return u"磁盘只能读不能写"_s;
+    case ENOSPC:
+    case EDQUOT:
+        return u"磁盘已满"_s;
+    case EFBIG:
+        return u"文件超过系统允许的大小"_s;
+    case ENAMETOOLONG:
+        return u"路径太长"_s;
+    case ENOENT:
+    case ENOTDIR:
+        return u"文件夹不存在"_s;
+    default:
+        return u"无法写入文件"_s;
+    }
+}
+
+} // namespace
+
+QString fileErrorText(const QString& filePath, int systemError)
+{
+    return reasonFor(filePath, systemError) + u"："_s + QDir::toNativeSeparators(filePath);
+}
+
+} // namespace Qorvin

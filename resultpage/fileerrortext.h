@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+// Why a file could not be written, in the program's language, with the path it concerns.
+#pragma once
+
+#include <QString>
+
+namespace Qorvin {
+
+// The reason writing filePath failed, e.g. "没有写入权限：/home/u/result.htm". The folder and the
+// path itself are looked at first (a missing folder, a folder in the file's place); otherwise
+// systemError (the errno of the failed call) names the reason.
+QString fileErrorText(const QString& filePath, int systemError);
+
+} // namespace Qorvin
