@@ -11,7 +11,8 @@
 namespace Qorvin::LocalService {
 
 // The page in GBK. A character GBK cannot encode is written as a numeric character reference
-// (&#N;), which the browser turns back into the character; a surrogate pair is one code point.
+// (&#N;), which the browser turns back into the character; a surrogate pair is one code point,
+// a lone surrogate &#65533;.
 QByteArray encodeGbkPage(const QString& html);
 
 // text in GBK, or nothing when any of its characters has no GBK form.

@@ -12,7 +12,7 @@ add_library(qorvin_localservice_pages STATIC
   searchquery.cpp searchquery.h
   pagegenerator.cpp pagegenerator.h)
 target_include_directories(qorvin_localservice_pages PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(qorvin_localservice_pages PUBLIC Qt6::Core PRIVATE qorvin_crawlstate qorvin_options)
+target_link_libraries(qorvin_localservice_pages PUBLIC Qt6::Core PRIVATE qorvin_crawlstate qorvin_text qorvin_options)
 # Compiled into the library; Qt links the resource's initializer into every program that uses it.
 qt_add_resources(qorvin_localservice_pages qorvin_localservice_catalogue
   PREFIX /qorvin/localservice

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "navigationurl.h"
 
-#include <QStringEncoder>
+#include "gbktext.h"
 
 namespace Qorvin {
 
@@ -53,15 +53,6 @@ bool keptAsIs(char16_t c, Part part)
     }
 }
 
-QByteArray gbkBytes(QStringView character)
-{
-    QStringEncoder encoder("GBK");
-    QByteArray bytes = encoder.encode(character);
-    if (encoder.hasError() || bytes.isEmpty())
-        return QByteArrayLiteral("?");
-    return bytes;
-}
-
 void appendPart(QByteArray& out, QStringView text, Part part)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -80,7 +71,7 @@ void appendPart(QByteArray& out, QStringView text, Part part)
             const QStringView character = text.mid(i, length);
             i += length - 1;
             if (part == Part::Query)
-                appendEscaped(out, gbkBytes(character));
+                appendEscaped(out, gbkBytes(character).value_or(QByteArrayLiteral("?")));
             else
                 appendEscaped(out, character.toUtf8());
         }

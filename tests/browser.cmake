@@ -8,7 +8,7 @@ if(TARGET qorvin_browser)
   qorvin_add_test(NAME tst_webbrowser
     SOURCES ${browser_test_dir}/tst_webbrowser.cpp
             ${browser_test_dir}/recordingproxy.cpp ${browser_test_dir}/recordingproxy.h
-    LIBS qorvin_browser Qt6::Network LABEL e2e)
+    LIBS qorvin_browser qorvin_scrape qorvin_resultpage Qt6::Network LABEL e2e)
   # Turning a link away is where the engine deletes one of its own objects through a base of
   # another size; AddressSanitizer reports that inside the engine, so that one check is off here.
   qorvin_add_test(NAME tst_resultpagelinks SOURCES ${browser_test_dir}/tst_resultpagelinks.cpp

@@ -1,5 +1,4 @@
-# The result page writer, its GBK text and the place of result.htm.
+# The result page writer and the place of result.htm.
 qorvin_add_test(NAME tst_resultpagewriter SOURCES resultpage/tst_resultpagewriter.cpp resultpage/pagelines.h
   LIBS qorvin_resultpage LABEL unit)
-qorvin_add_test(NAME tst_gbktext SOURCES resultpage/tst_gbktext.cpp LIBS qorvin_resultpage LABEL unit)
 qorvin_add_test(NAME tst_resultlocation SOURCES resultpage/tst_resultlocation.cpp LIBS qorvin_resultpage LABEL unit)

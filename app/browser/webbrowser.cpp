@@ -36,7 +36,8 @@ bool completesDocument(const QWebEngineLoadingInfo& info)
 }
 
 // The engine does not load the document again for a request that only moves to another fragment
-// of the page on view, so it reports no load for it either.
+// of the page on view, so it reports no load for it either. The very address on view is loaded
+// again, and that load answers the request.
 bool staysInDocument(const QUrl& target, const QUrl& current)
 {
     return target.hasFragment() && !current.isEmpty() && target != current && sameDocument(target, current);

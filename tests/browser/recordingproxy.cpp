@@ -38,6 +38,10 @@ QByteArray resultPageBody(const QByteArray& target)
     if (target.contains("frames"))
         page += QStringLiteral("<iframe src=\"http://mp3.baidu.com/frame1\"></iframe>"
                                "<iframe src=\"http://mp3.baidu.com/frame2\"></iframe>");
+    if (target.contains("record"))
+        page += QStringLiteral(
+            "<table><tr><td>来源网址：  http://music.localservice.example/x/&#x20000;.mp3 </td>"
+            "<td><a href=\"/play\" target=\"_blank\">&#x1F3B5; 歌</a></td></tr></table>");
     if (target.contains("script"))
         page += QStringLiteral("<script>document.body.setAttribute('data-ran', 'yes')</script>");
     page += QStringLiteral("</body></html>");

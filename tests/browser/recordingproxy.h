@@ -4,6 +4,7 @@
 //   .../slow...  answers after 1.5 s        .../fail500...  answers 500
 //   .../hang...  never answers              .../frames...   a page holding two frames
 //   .../script... a page whose script marks the body
+//   .../record... a page holding one song record whose link and title lie outside GBK
 // Every other path gets a small result page echoing the request target.
 #pragma once
 

@@ -2,6 +2,8 @@
 // WebBrowser1 against the real engine, offscreen, with a recording proxy standing in for the
 // service's hosts.
 #include "recordingproxy.h"
+#include "resultpagewriter.h"
+#include "scrapers.h"
 #include "webbrowser.h"
 
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <memory>
 
 using namespace Qorvin;
+using namespace Qt::StringLiterals;
 using Qorvin::Test::RecordingProxy;
 
 namespace {
@@ -41,12 +44,14 @@ private slots:
 
     void queryReachesServiceInGbk();
     void hiddenBrowserLoadsPageWithLegacyAnchors();
+    void charactersOutsideGbkReachResultPage();
     void framesRaiseNoEventOfTheirOwn();
     void replacedNavigationRaisesNoEvent_data();
     void replacedNavigationRaisesNoEvent();
     void failedLoadRaisesOneEvent_data();
     void failedLoadRaisesOneEvent();
     void unansweredRequestWaitsUntilReplaced();
+    void moveWithinDocumentRaisesOneEvent_data();
     void moveWithinDocumentRaisesOneEvent();
     void localPageRunsNoScriptAndReachesNothing();
 
@@ -113,6 +118,24 @@ void TestWebBrowser::hiddenBrowserLoadsPageWithLegacyAnchors()
     QVERIFY(html.contains(QStringLiteral("苏轼 水调歌头</A>")));
     QVERIFY(html.contains(QStringLiteral("word=%CB%D5%E9%F8&amp;pn=30")));
     QVERIFY(!html.startsWith(QStringLiteral("<HTML"), Qt::CaseInsensitive));
+}
+
+void TestWebBrowser::charactersOutsideGbkReachResultPage()
+{
+    // The engine, the serializer, the scraper and the writer in a row: a link and a title holding
+    // characters GBK lacks, beyond the 16-bit range, come out as references to their code points.
+    QVERIFY(navigateAndWait(QStringLiteral("http://mp3.baidu.com/record")));
+    CrawlState state;
+    state.WantedCount = 30;
+    state.Text1.set(m_browser->innerHtml());
+    SearchResultScraper(state, ScrapeEnv{[](const QString&) {}, [] {}});
+    QCOMPARE(state.List2, QStringList{u"http://music.localservice.example/x/\U00020000.mp3"_s});
+    QCOMPARE(state.List1.items(), QStringList{u"\U0001F3B5 歌"_s});
+
+    const QByteArray page = resultPageBytes(u"k"_s, state.List1.items(), state.List2);
+    const QByteArray link = "http://music.localservice.example/x/&#131072;.mp3";
+    QVERIFY2(page.contains("<a href='" + link + "'> \r\n&#127925; "), page.constData()); // the anchor
+    QVERIFY(page.contains("<TD class=t> " + link + "\r\n"));                             // the address text
 }
 
 void TestWebBrowser::framesRaiseNoEventOfTheirOwn()
@@ -192,15 +215,28 @@ void TestWebBrowser::unansweredRequestWaitsUntilReplaced()
     QVERIFY(m_browser->innerHtml().contains(QStringLiteral("after-silence")));
 }
 
+void TestWebBrowser::moveWithinDocumentRaisesOneEvent_data()
+{
+    QTest::addColumn<QList<int>>("offsets");
+    QTest::addColumn<int>("requestsSent");
+    // A keyword holding "#": the next page's address differs from this one only after the "#",
+    // which the engine treats as a move inside the page on view, with no request.
+    QTest::newRow("next pages") << QList<int>{0, 30, 60} << 1;
+    // The address on view, exactly, asked for again: the engine loads it once more.
+    QTest::newRow("same page again") << QList<int>{0, 0} << 2;
+    QTest::newRow("moved-to page again") << QList<int>{0, 30, 30} << 2;
+}
+
 void TestWebBrowser::moveWithinDocumentRaisesOneEvent()
 {
-    // A keyword holding "#": the next page's address differs from this one only after the "#",
-    // which the engine treats as a move inside the page on view. The crawl still needs its event.
-    QVERIFY(navigateAndWait(searchUrl(QStringLiteral("C#"), 0)));
-    QVERIFY(navigateAndWait(searchUrl(QStringLiteral("C#"), 30)));
-    QVERIFY(navigateAndWait(searchUrl(QStringLiteral("C#"), 60)));
+    // The crawl needs one event for every request all the same.
+    QFETCH(QList<int>, offsets);
+    QFETCH(int, requestsSent);
+    for (const int offset : std::as_const(offsets))
+        QVERIFY(navigateAndWait(searchUrl(QStringLiteral("C#"), offset)));
     QTest::qWait(SettleMs / 2);
-    QCOMPARE(m_events->count(), 3);
+    QCOMPARE(m_events->count(), offsets.size());
+    QCOMPARE(m_proxy.targets().size(), requestsSent);
     QVERIFY(m_browser->innerHtml().contains(QStringLiteral("_blank>")));
     for (const QByteArray& target : m_proxy.targets())
         QVERIFY(!target.contains('#'));

@@ -5,13 +5,8 @@ namespace Qorvin {
 
 namespace {
 
-constexpr auto gbkName = "GBK";
-
-QStringEncoder newGbkEncoder()
-{
-    // Stateless: a text never leaves half a surrogate pair waiting inside the converter.
-    return QStringEncoder(gbkName, QStringConverter::Flag::Stateless);
-}
+constexpr auto GbkName = "GBK";
+constexpr char32_t ReplacementCharacter = 0xFFFD;
 
 bool hasLoneSurrogate(QStringView text)
 {
@@ -54,22 +49,44 @@ bool appendIfAscii(QByteArray& out, QStringView text)
 
 } // namespace
 
-GbkTextEncoder::GbkTextEncoder() : m_encoder(newGbkEncoder()) {}
+std::optional<QByteArray> gbkBytes(QStringView text)
+{
+    QByteArray bytes;
+    if (appendIfAscii(bytes, text))
+        return bytes;
+    if (hasLoneSurrogate(text))
+        return std::nullopt;
+    // Stateless: a text never leaves half a surrogate pair waiting inside the converter.
+    QStringEncoder encoder(GbkName, QStringConverter::Flag::Stateless);
+    bytes = encoder.encode(text);
+    if (encoder.hasError() || !encoder.isValid())
+        return std::nullopt;
+    return bytes;
+}
+
+GbkTextEncoder::GbkTextEncoder()
+{
+    renewEncoder();
+}
+
+void GbkTextEncoder::renewEncoder()
+{
+    m_encoder.emplace(GbkName, QStringConverter::Flag::Stateless);
+}
 
 void GbkTextEncoder::append(QByteArray& out, QStringView text)
 {
     if (appendIfAscii(out, text))
         return;
     if (!hasLoneSurrogate(text)) {
-        const QByteArray encoded = m_encoder.encode(text);
-        if (!m_encoder.hasError()) {
+        const QByteArray encoded = m_encoder->encode(text);
+        if (!m_encoder->hasError()) {
             out.append(encoded);
             return;
         }
+        renewEncoder();
     }
     appendByCodePoint(out, text);
-    // The converter's error flag outlives resetState(), so the next text gets a fresh converter.
-    m_encoder = newGbkEncoder();
 }
 
 void GbkTextEncoder::appendByCodePoint(QByteArray& out, QStringView text)
@@ -87,15 +104,16 @@ void GbkTextEncoder::appendByCodePoint(QByteArray& out, QStringView text)
             codePoint = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
             length = 2;
         } else if (QChar::isSurrogate(unit)) {
-            appendCharacterReference(out, codePoint);
+            appendCharacterReference(out, ReplacementCharacter);
             continue;
         }
-        QStringEncoder single = newGbkEncoder();
-        const QByteArray encoded = single.encode(text.mid(i, length));
-        if (single.hasError())
+        const QByteArray encoded = m_encoder->encode(text.mid(i, length));
+        if (m_encoder->hasError()) {
             appendCharacterReference(out, codePoint);
-        else
+            renewEncoder();
+        } else {
             out.append(encoded);
+        }
         i += length - 1;
     }
 }
