@@ -3,6 +3,7 @@
 
 #include "scrapetext.h"
 #include "textops.h"
+#include "trimspaces.h"
 
 namespace Qorvin {
 
@@ -23,7 +24,7 @@ std::optional<ResultRecord> ResultRecordReader::read(WorkingText& text)
     // The link keeps the one character after ".mp3"; the trim drops it only when it is a blank.
     ResultRecord record;
     const qsizetype linkEndAt = m_linkEnd.find(text);
-    record.link = TextOps::trimSpaces(*TextOps::keepFirst(text.view(), linkEndAt + 4)).toString();
+    record.link = trimSpaces(*TextOps::keepFirst(text.view(), linkEndAt + 4)).toString();
 
     // Without the anchor tag only the first six characters go.
     const qsizetype anchorAt = m_anchorEnd.find(text);
@@ -43,8 +44,8 @@ QString songNameOf(const QString& title, LeadingSeparator leading)
     const bool wholeTitle =
         separatorAt == 0 || (separatorAt == 1 && leading == LeadingSeparator::GivesWholeTitle);
     if (wholeTitle)
-        return TextOps::trimSpaces(title).toString();
-    return TextOps::trimSpaces(QStringView(title).first(separatorAt - 1)).toString();
+        return trimSpaces(title).toString();
+    return trimSpaces(QStringView(title).first(separatorAt - 1)).toString();
 }
 
 bool isRefused(const ResultRecord& record)

@@ -24,17 +24,6 @@ std::optional<QStringView> keepLast(QStringView text, qsizetype n)
     return text.last(std::min(n, text.size()));
 }
 
-QStringView trimSpaces(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 bool contains(QStringView text, QStringView marker)
 {
     return find(text, marker) != 0;

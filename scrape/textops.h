@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The text primitives the scrapers are written in: exact, case-sensitive searches with 1-based
-// positions, cuts that fail on a negative length, and a trim that removes spaces only.
+// positions and cuts that fail on a negative length (the trim is trimspaces.h).
 #pragma once
 
 #include "crawlstate.h"
@@ -21,9 +21,6 @@ std::optional<QStringView> keepFirst(QStringView text, qsizetype n);
 
 // The last n characters (the whole text when n is larger); nothing for a negative n.
 std::optional<QStringView> keepLast(QStringView text, qsizetype n);
-
-// Removes leading and trailing U+0020; tabs, line breaks and U+3000 stay.
-QStringView trimSpaces(QStringView text);
 
 bool contains(QStringView text, QStringView marker);
 

@@ -3,6 +3,7 @@
 #include "scrapers.h"
 #include "scrapetext.h"
 #include "textops.h"
+#include "trimspaces.h"
 
 namespace Qorvin {
 
@@ -48,7 +49,7 @@ void TopicListScraper(CrawlState& state, const QString& topicCaption, const Scra
         const auto anchorText = TextOps::keepFirst(state.Text1.view(), nameEnd.find(state.Text1) - 1);
         if (!anchorText || state.List3.size() >= MaxListCount)
             return;
-        const QString name = TextOps::trimSpaces(*anchorText).toString();
+        const QString name = trimSpaces(*anchorText).toString();
         state.List3.append(name);
 
         env.showStatus(progressStatus(ListingStatus, itemNumber, name));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "countparser.h"
 
+#include "trimspaces.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -25,14 +27,11 @@ bool isDigit(QChar c)
 // far shorter than this many digits.
 constexpr qint64 ExponentCap = qint64(1) << 40;
 
-std::optional<DecimalNumber> parseDecimal(const QString& text)
+std::optional<DecimalNumber> parseDecimal(const QString& typed)
 {
+    const QStringView text = trimSpaces(typed);
     qsizetype pos = 0;
-    qsizetype end = text.size();
-    while (pos < end && text.at(pos) == u' ')
-        ++pos;
-    while (end > pos && text.at(end - 1) == u' ')
-        --end;
+    const qsizetype end = text.size();
 
     DecimalNumber number;
     if (pos < end && (text.at(pos) == u'+' || text.at(pos) == u'-')) {

@@ -8,6 +8,7 @@
 #include "resultpagewriter.h"
 #include "scrapers.h"
 #include "topictable.h"
+#include "trimspaces.h"
 
 namespace Qorvin {
 
@@ -15,8 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString StartCaption = u"开始搜索"_s;
-const QString StopCaption = u"停止搜索"_s;
 const QString PleaseWaitText = u"开始搜索,请等待..."_s;
 const QString PreparingText = u"开始准备搜索,请保持网络通畅..."_s;
 const QString FinishedText = u"本次搜索完成!"_s;
@@ -25,18 +24,6 @@ const QString TopicCrawlMarker = u"_blank"_s;
 
 constexpr int EnterKey = 13;
 constexpr int PageStep = 30;
-
-// Only U+0020 counts as a blank here; tabs and the full-width space stay part of the text.
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 } // namespace
 
@@ -60,7 +47,7 @@ void CrawlController::startStopClicked()
         m_window.focusKeywordBox();
         return;
     }
-    if (m_window.startStopCaption() == StopCaption) {
+    if (m_window.startStopCaption() == stopCaption()) {
         StopCrawl();
         return;
     }
@@ -83,7 +70,7 @@ void CrawlController::keywordKeyPressed(int keyAscii)
 void CrawlController::startKeywordSearch(qint32 wantedCount)
 {
     m_window.setSearchStatusCaption(PleaseWaitText);
-    m_window.setStartStopCaption(StopCaption);
+    m_window.setStartStopCaption(stopCaption());
     m_state.WantedCount = wantedCount;
     m_state.FoundCount = 0;
     m_state.SearchDone = LegacyFalse;
@@ -92,7 +79,7 @@ void CrawlController::startKeywordSearch(qint32 wantedCount)
     showStatus(PreparingText);
     m_window.yield();
     // The keyword is read after the yield: the box may have been edited meanwhile.
-    BeginKeywordQuery(trimSpaces(m_window.keywordText()));
+    BeginKeywordQuery(trimSpaces(m_window.keywordText()).toString());
     m_window.bringSearchPanelToFront();
 }
 
@@ -117,8 +104,8 @@ void CrawlController::topicClicked(int index)
     m_state.SearchDone = LegacyFalse;
     m_state.QueryUrl = TopicCrawlMarker;
     m_state.WantedCount = *wantedCount;
-    m_window.setKeywordText(trimSpaces(topic->caption));
-    m_window.setStartStopCaption(StopCaption);
+    m_window.setKeywordText(trimSpaces(topic->caption).toString());
+    m_window.setStartStopCaption(stopCaption());
     m_window.setSearchStatusCaption(PleaseWaitText);
     m_browser.Navigate(topicListUrl(*topic));
 }
@@ -248,7 +235,7 @@ void CrawlController::StopCrawl()
     m_state.QueryUrl.clear();
     if (written)
         m_window.setSearchPanelVisible(false);
-    m_window.setStartStopCaption(StartCaption);
+    m_window.setStartStopCaption(startCaption());
 }
 
 bool CrawlController::writeResultPage(const ResultLocation& location)
@@ -262,7 +249,7 @@ bool CrawlController::writeResultPage(const ResultLocation& location)
     showStatus(SaveFailedText + result.errorString);
     m_window.bringSearchPanelToFront();
     m_window.setSearchPanelVisible(true);
-    m_window.setStartStopCaption(StartCaption);
+    m_window.setStartStopCaption(startCaption());
     return false;
 }
 

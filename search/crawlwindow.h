@@ -5,6 +5,16 @@
 
 namespace Qorvin {
 
+// Label6's caption while no crawl runs, and while one runs.
+inline QString startCaption()
+{
+    return QStringLiteral("开始搜索");
+}
+inline QString stopCaption()
+{
+    return QStringLiteral("停止搜索");
+}
+
 // What the crawl controller needs of the main window, and nothing more. The program's window
 // implements it; tests implement it with a fake whose yield() can run a click.
 class CrawlWindow

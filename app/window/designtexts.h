@@ -33,11 +33,6 @@ inline QString inputHintCaption()
 {
     return QStringLiteral("请输入如'Dalvesh'、'老歌　精选'等词开始搜索");
 }
-// Label6 while no crawl runs
-inline QString startCaption()
-{
-    return QStringLiteral("开始搜索");
-}
 // Image4
 inline QString topicMenuToolTip()
 {

@@ -164,7 +164,7 @@ void frmMain::returnToSearchHome()
     m_Picture2->raise();
     m_Picture2->show();
     updateBrowserCover();
-    m_Label6->setText(DesignText::startCaption());
+    m_Label6->setText(startCaption());
     m_TextSearch1->setText(QString());
 }
 

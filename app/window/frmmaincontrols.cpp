@@ -185,7 +185,7 @@ void frmMain::createKeywordPanel()
     m_Image2 = makePicture(m_Picture1, Pictures::buttonFace(), true);
     design(m_Image2, QStringLiteral("Image2"), {4680, 2400, 1065, 420}, NoTabIndex);
 
-    m_Label6 = makeLabel<ClickableLabel>(m_Picture1, DesignText::startCaption());
+    m_Label6 = makeLabel<ClickableLabel>(m_Picture1, startCaption());
     design(m_Label6, QStringLiteral("Label6"), {4800, 2520, 975, 255}, 15);
     setTextColour(m_Label6, rgb(0xFFFFFF));
     m_Label6->setFont(songFont(10.5));

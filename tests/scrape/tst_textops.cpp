@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "textops.h"
+#include "trimspaces.h"
 
 #include <QTest>
 
@@ -95,7 +96,7 @@ void TestTextOps::trimSpaces()
 {
     QFETCH(QString, text);
     QFETCH(QString, trimmed);
-    QCOMPARE(TextOps::trimSpaces(text).toString(), trimmed);
+    QCOMPARE(Qorvin::trimSpaces(text).toString(), trimmed);
 }
 
 void TestTextOps::keepLastOfWorkingText()

@@ -13,9 +13,6 @@
 
 namespace Qorvin::Test {
 
-inline const QString StartCaption = QStringLiteral("开始搜索");
-inline const QString StopCaption = QStringLiteral("停止搜索");
-
 class FakeCrawlWindow : public CrawlWindow
 {
 public:
@@ -72,13 +69,13 @@ public:
     {
         bringSearchPanelToFront();
         setSearchPanelVisible(true);
-        setStartStopCaption(StartCaption);
+        setStartStopCaption(startCaption());
         setKeywordText(QString());
     }
 
     QString count = QStringLiteral("30");
     QString keyword;
-    QString caption = StartCaption;
+    QString caption = startCaption();
     QString label8;
     QString panel;
     QString folder;

@@ -101,7 +101,7 @@ void TestCrawlController::badInputIsRefusedBeforeAnythingChanges()
     rig.controller.state().List2.append(QStringLiteral("kept"));
     rig.start(keyword, count);
     QCOMPARE(rig.log, QStringList{focus});
-    QCOMPARE(rig.window.caption, StartCaption);
+    QCOMPARE(rig.window.caption, startCaption());
     QVERIFY(rig.state().QueryUrl.isEmpty());
     QCOMPARE(rig.state().WantedCount, 0);
     QCOMPARE(rig.state().SearchDone, LegacyTrue);
@@ -137,7 +137,7 @@ void TestCrawlController::badInputDuringCrawlChangesNothing()
     QCOMPARE(rig.state().QueryUrl, queryUrl);
     QCOMPARE(rig.state().SearchMode, ModeKeyword);
     QCOMPARE(rig.state().SearchDone, LegacyFalse);
-    QCOMPARE(rig.window.caption, StopCaption);
+    QCOMPARE(rig.window.caption, stopCaption());
     QCOMPARE(rig.window.keyword, QStringLiteral("abc"));
 }
 
@@ -170,7 +170,7 @@ void TestCrawlController::keywordStartStepsInOrder()
     const QString preparing = QStringLiteral("开始准备搜索,请保持网络通畅...");
     QCOMPARE(rig.log,
              (QStringList{QStringLiteral("label8:开始搜索,请等待..."),
-                          QStringLiteral("label6:") + StopCaption, QStringLiteral("panel:") + preparing,
+                          QStringLiteral("label6:") + stopCaption(), QStringLiteral("panel:") + preparing,
                           QStringLiteral("label8:") + preparing, QStringLiteral("yield"),
                           QStringLiteral("navigate:") + firstResultPageUrl(QStringLiteral("abc")),
                           QStringLiteral("picture2:front")}));
@@ -209,7 +209,7 @@ void TestCrawlController::keywordSearchOverThreePages()
              (QStringList{QStringLiteral("panel:") + FinishedText, QStringLiteral("label8:") + FinishedText,
                           QStringLiteral("browser:show"), QStringLiteral("navigate:") + rig.resultUrl(),
                           QStringLiteral("picture2:hide")}));
-    QCOMPARE(rig.window.caption, StopCaption);
+    QCOMPARE(rig.window.caption, stopCaption());
     QVERIFY(!rig.window.searchPanelVisible);
     QVERIFY(rig.browser.visible);
 
@@ -297,7 +297,7 @@ void TestCrawlController::stopRightAfterStartShowsEmptyResult()
 
     startStop();
     QCOMPARE(rig.browser.requests, QStringList{firstResultPageUrl(QStringLiteral("abc"))});
-    QCOMPARE(rig.window.caption, StopCaption);
+    QCOMPARE(rig.window.caption, stopCaption());
     rig.log.clear();
     rig.window.count = stopCount;
     startStop();
@@ -305,7 +305,7 @@ void TestCrawlController::stopRightAfterStartShowsEmptyResult()
     QCOMPARE(rig.log,
              (QStringList{QStringLiteral("panel:") + FinishedText, QStringLiteral("label8:") + FinishedText,
                           QStringLiteral("navigate:") + rig.resultUrl(), QStringLiteral("browser:show"),
-                          QStringLiteral("picture2:hide"), QStringLiteral("label6:") + StartCaption}));
+                          QStringLiteral("picture2:hide"), QStringLiteral("label6:") + startCaption()}));
     QCOMPARE(rig.resultRows(), 0);
     QCOMPARE(rig.state().SearchMode, ModeStopped);
     QCOMPARE(rig.state().SearchDone, LegacyTrue);
@@ -364,7 +364,7 @@ void TestCrawlController::topicStartStepsInOrder()
     rig.controller.topicClicked(8);
 
     QCOMPARE(rig.log, (QStringList{QStringLiteral("menu:hide"), QStringLiteral("keyword:热门DJ"),
-                                   QStringLiteral("label6:") + StopCaption,
+                                   QStringLiteral("label6:") + stopCaption(),
                                    QStringLiteral("label8:开始搜索,请等待..."),
                                    QStringLiteral("navigate:http://list.mp3.baidu.com/list/dj.html#top10")}));
     QCOMPARE(rig.window.panel, QStringLiteral("earlier status"));
@@ -493,7 +493,7 @@ void TestCrawlController::unsavedResultIsNotShown()
     QVERIFY(!rig.log.contains(QStringLiteral("picture2:hide")));
     QVERIFY(rig.log.contains(QStringLiteral("picture2:front")));
     QVERIFY(rig.window.searchPanelVisible);
-    QCOMPARE(rig.window.caption, StartCaption);
+    QCOMPARE(rig.window.caption, startCaption());
     QCOMPARE(rig.state().SearchDone, LegacyTrue);
     QVERIFY(rig.state().QueryUrl.isEmpty());
     QCOMPARE(rig.state().SearchMode, byStop ? ModeStopped : ModeKeyword);

@@ -70,7 +70,7 @@ void TestCrawlRaces::stopInsideSearchResultScraperFinishesTwice()
     QCOMPARE(rig.resultRows(), 2);
     QCOMPARE(state.SearchMode, ModeStopped);
     QVERIFY(state.QueryUrl.isEmpty());
-    QCOMPARE(rig.window.caption, StartCaption);
+    QCOMPARE(rig.window.caption, startCaption());
     QVERIFY(!rig.window.searchPanelVisible);
 }
 
@@ -189,7 +189,7 @@ void TestCrawlRaces::returnAndNewStartDuringCrawl()
         rig, [&] { return rig.browser.requests.last() == resultPageRequest(QStringLiteral("abc"), 30); },
         [&] {
             rig.window.returnToSearchHome();
-            QCOMPARE(rig.window.caption, StartCaption);
+            QCOMPARE(rig.window.caption, startCaption());
             QVERIFY(!rig.state().QueryUrl.isEmpty());
             rig.start(QStringLiteral("def"), QStringLiteral("6"));
         });
@@ -200,7 +200,7 @@ void TestCrawlRaces::returnAndNewStartDuringCrawl()
     QCOMPARE(rig.state().List1.count(), 0);
     QCOMPARE(rig.state().PageOffset, qint16(0));
     QCOMPARE(rig.state().WantedCount, 6);
-    QCOMPARE(rig.window.caption, StopCaption);
+    QCOMPARE(rig.window.caption, stopCaption());
 
     rig.window.onYield = nullptr;
     rig.loadUntilIdle();
