@@ -1,8 +1,4 @@
-# The window and the program. They need the browser component and the crawl controller.
-if(NOT TARGET qorvin_browser OR NOT TARGET qorvin_search)
-  message(STATUS "mp3qorvin: the window waits for qorvin_browser and qorvin_search")
-  return()
-endif()
+# The window and the program over the browser component and the crawl controller.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets)
 
 add_library(qorvin_gui STATIC
@@ -16,7 +12,6 @@ add_library(qorvin_gui STATIC
   window/resizelayout.cpp window/resizelayout.h
   window/statusbar.cpp window/statusbar.h
   window/twips.h
-  window/urlopener.cpp window/urlopener.h
   resources/pictures.qrc)
 target_include_directories(qorvin_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/window)
 target_link_libraries(qorvin_gui

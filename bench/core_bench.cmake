@@ -1,11 +1,7 @@
 # Scrapers, result page writer and innerHTML serializer in one benchmark executable.
-file(GLOB core_bench_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/core_bench_*.cpp)
-if(core_bench_sources)
-  add_executable(core_bench ${core_bench_sources})
-  target_link_libraries(core_bench PRIVATE benchmark::benchmark_main qorvin_options)
-  foreach(lib qorvin_scrape qorvin_resultpage qorvin_legacyhtml qorvin_localservice_pages)
-    if(TARGET ${lib})
-      target_link_libraries(core_bench PRIVATE ${lib})
-    endif()
-  endforeach()
-endif()
+add_executable(core_bench
+  core_bench_innerhtml.cpp
+  core_bench_resultpage.cpp
+  core_bench_scrape.cpp)
+target_link_libraries(core_bench PRIVATE benchmark::benchmark_main qorvin_options
+  qorvin_scrape qorvin_scrape_literal qorvin_resultpage qorvin_legacyhtml qorvin_localservice_pages)

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The search result scraper on result pages of 30 and 3,000 records, against the literal reader
 // that copies the rest of the page at every cut.
+#include "literalscrapers.h"
 #include "scrapers.h"
-
-// The literal reader lives with the tests; compiled in here so that the benchmark does not
-// depend on the tests being built.
-#include "../tests/scrape/literalscrapers.cpp"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 #include "pagegenerator.h"
 
 #include "gbkcodec.h"
-#include "hosts.h"
+#include "queryurl.h"
 #include "recordtraits.h"
 
 #include <QByteArray>

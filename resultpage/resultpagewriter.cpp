@@ -3,7 +3,7 @@
 
 #include "fileerrortext.h"
 #include "gbktext.h"
-#include "hosts.h"
+#include "queryurl.h"
 #include "resultpagetemplate.h"
 
 #include <QSaveFile>

@@ -34,7 +34,7 @@ public:
 
     // Cuts Text1 past the record marker and past the title's anchor tag and reads the link and
     // the title. Nothing when a cut would keep a negative length or the title has no end; the
-    // cuts made before that stay, as the page's reader always left them.
+    // cuts made before that stay.
     std::optional<ResultRecord> read(WorkingText& text);
 
 private:

@@ -12,7 +12,7 @@ using namespace ScrapeText;
 namespace {
 
 // The list follows the topic's heading, and the heading follows the help link; each cut also
-// drops the one character after its marker, as the list pages have always been read.
+// drops the one character that follows its marker.
 bool cutToList(WorkingText& text, QStringView caption)
 {
     const qsizetype helpAt = TextOps::find(text.view(), HelpMarker);

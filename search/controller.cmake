@@ -1,9 +1,7 @@
 # The controller: starts, stop, query URLs, topic table and the page-load dispatcher.
 add_library(qorvin_search STATIC
   countparser.cpp countparser.h
-  queryurl.cpp queryurl.h
   navigationurl.cpp navigationurl.h
-  keywordquery.cpp keywordquery.h
   topictable.cpp topictable.h
   crawlcontroller.cpp crawlcontroller.h)
 target_include_directories(qorvin_search PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

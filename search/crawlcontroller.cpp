@@ -2,7 +2,6 @@
 #include "crawlcontroller.h"
 
 #include "countparser.h"
-#include "keywordquery.h"
 #include "queryurl.h"
 #include "resultlocation.h"
 #include "resultpagewriter.h"
@@ -112,7 +111,10 @@ void CrawlController::topicClicked(int index)
 
 void CrawlController::BeginKeywordQuery(const QString& keyword)
 {
-    Qorvin::BeginKeywordQuery(m_state, m_browser, keyword);
+    m_state.List1.clear();
+    m_state.List2.clear();
+    m_browser.Navigate(firstResultPageUrl(keyword));
+    m_state.QueryUrl = keywordQueryUrl(keyword);
 }
 
 void CrawlController::PageLoadDispatcher()
@@ -209,33 +211,32 @@ void CrawlController::requestTopicKeyword()
 
 void CrawlController::FinishCrawl()
 {
-    const ResultLocation location = resultLocation(m_window.programFolder());
-    const bool written = writeResultPage(location);
-    if (written) {
-        showStatus(FinishedText);
-        m_browser.setVisible(true);
-        m_browser.Navigate(location.pageUrl);
-    }
-    m_state.QueryUrl.clear();
-    if (written)
-        m_window.setSearchPanelVisible(false);
+    endWithResultPage(BrowserShown::BeforeRequest);
 }
 
 void CrawlController::StopCrawl()
 {
     m_state.SearchDone = LegacyTrue;
+    m_state.SearchMode = ModeStopped;
+    endWithResultPage(BrowserShown::AfterRequest);
+    m_window.setStartStopCaption(startCaption());
+}
+
+void CrawlController::endWithResultPage(BrowserShown shown)
+{
     const ResultLocation location = resultLocation(m_window.programFolder());
     const bool written = writeResultPage(location);
     if (written) {
         showStatus(FinishedText);
+        if (shown == BrowserShown::BeforeRequest)
+            m_browser.setVisible(true);
         m_browser.Navigate(location.pageUrl);
-        m_browser.setVisible(true);
+        if (shown == BrowserShown::AfterRequest)
+            m_browser.setVisible(true);
     }
-    m_state.SearchMode = ModeStopped;
     m_state.QueryUrl.clear();
     if (written)
         m_window.setSearchPanelVisible(false);
-    m_window.setStartStopCaption(startCaption());
 }
 
 bool CrawlController::writeResultPage(const ResultLocation& location)

@@ -30,6 +30,8 @@ public:
     void PageLoadDispatcher();            // the browser's page-loaded event
     void StopCrawl();
     void FinishCrawl();
+    // Opens a keyword search: empties List1 and List2, asks for the first result page, then sets
+    // QueryUrl. The caller has set the counters and the mode before.
     void BeginKeywordQuery(const QString& keyword);
 
     const CrawlState& state() const { return m_state; }
@@ -42,6 +44,17 @@ private:
     void dispatchTopicStartPage();
     void dispatchTopicWalkPage();
     void requestTopicKeyword();
+
+    // The end a finished and a stopped crawl share: result.htm written and requested, the crawl's
+    // address emptied (page loads are ignored from then on), the search panel hidden when there
+    // is a page to see. The crawl's own end shows the browser before it requests the page, a
+    // stop the other way round.
+    enum class BrowserShown
+    {
+        BeforeRequest,
+        AfterRequest,
+    };
+    void endWithResultPage(BrowserShown shown);
 
     // Writes result.htm; on failure shows why and brings the search panel back instead of
     // the result view. Returns whether the page was written.

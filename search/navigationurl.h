@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Turns the unescaped address the crawl hands the browser into the request the search service
-// expects: the query in GBK percent-escapes, as the service's own pages and browsers sent it.
+// expects: the query in GBK percent-escapes, as the service's own pages send it.
 #pragma once
 
 #include <QByteArray>

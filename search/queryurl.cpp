@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "queryurl.h"
 
-#include "hosts.h"
-
 namespace Qorvin {
 
 QString queryPrefix()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "topictable.h"
 
-#include "hosts.h"
+#include "queryurl.h"
 
 #include <algorithm>
 

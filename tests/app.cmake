@@ -1,5 +1,5 @@
 # The window: its controls, layout, menu toggles, site links and pictures.
-if(NOT TARGET qorvin_gui)
+if(NOT QORVIN_BUILD_GUI)
   return()
 endif()
 qorvin_add_test(NAME tst_resizelayout SOURCES app/tst_resizelayout.cpp LIBS qorvin_gui LABEL gui)

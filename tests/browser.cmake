@@ -1,6 +1,6 @@
 # WebBrowser1: its address encoding and load bookkeeping alone, then the component against the
 # real engine offscreen with a recording proxy.
-if(TARGET qorvin_browser)
+if(QORVIN_BUILD_GUI)
   find_package(Qt6 REQUIRED COMPONENTS Network)
   set(browser_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/browser)
   qorvin_add_test(NAME tst_navigationtracker SOURCES ${browser_test_dir}/tst_navigationtracker.cpp

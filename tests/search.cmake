@@ -16,8 +16,6 @@ qorvin_add_test(NAME tst_crawlcontroller LABEL unit
 qorvin_add_test(NAME tst_crawlraces LABEL unit
   SOURCES ${search_test_dir}/tst_crawlraces.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
   LIBS qorvin_search qorvin_resultpage)
-if(TARGET qorvin_localservice_pages)
-  qorvin_add_test(NAME tst_crawlroads LABEL unit
-    SOURCES ${search_test_dir}/tst_crawlroads.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
-    LIBS qorvin_search qorvin_resultpage qorvin_scrape qorvin_localservice_pages)
-endif()
+qorvin_add_test(NAME tst_crawlroads LABEL unit
+  SOURCES ${search_test_dir}/tst_crawlroads.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
+  LIBS qorvin_search qorvin_resultpage qorvin_scrape qorvin_localservice_pages)

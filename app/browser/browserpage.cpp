@@ -3,7 +3,6 @@
 
 #include "navigationtracker.h"
 
-#include <QDesktopServices>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineSettings>
 
@@ -32,12 +31,11 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
     pageSettings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     pageSettings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
 
-    m_openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     // There are no other windows: a link meant for a new one goes to the user's own browser.
     // Other schemes (file:, javascript:) a page could slip in are never handed on.
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         if (request.isUserInitiated() && opensInDefaultBrowser(request.requestedUrl()))
-            m_openLink(request.requestedUrl());
+            m_openLink(request.requestedUrl().toString(QUrl::FullyEncoded));
     });
 }
 
@@ -55,7 +53,7 @@ bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     if (isMainFrame && type == NavigationTypeLinkClicked && this->url().isLocalFile() &&
         !sameDocument(url, this->url())) {
         if (opensInDefaultBrowser(url))
-            m_openLink(url);
+            m_openLink(url.toString(QUrl::FullyEncoded));
         return false;
     }
     if (isMainFrame)

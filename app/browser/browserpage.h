@@ -2,9 +2,9 @@
 // The engine page behind WebBrowser1, with what the program allows a page to do.
 #pragma once
 
-#include <QWebEnginePage>
+#include "urlopener.h"
 
-#include <functional>
+#include <QWebEnginePage>
 
 namespace Qorvin {
 
@@ -21,14 +21,13 @@ public:
 
     // A song link the user follows from a local page goes to the user's own web browser, where
     // a download manager can take it; the result view stays. Tests pass a fake.
-    using LinkOpener = std::function<void(const QUrl& url)>;
-    void setLinkOpener(LinkOpener openLink) { m_openLink = std::move(openLink); }
+    void setLinkOpener(UrlOpener openLink) { m_openLink = std::move(openLink); }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
 private:
-    LinkOpener m_openLink;
+    UrlOpener m_openLink = openInDefaultBrowser;
 };
 
 } // namespace Qorvin

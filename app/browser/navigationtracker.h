@@ -30,7 +30,6 @@ public:
     std::optional<Serial> claimWithoutLoad();
 
     bool isLatest(Serial serial) const { return serial == m_serial && serial != 0; }
-    Serial latest() const { return m_serial; }
     QUrl latestUrl() const { return m_url; }
 
 private:

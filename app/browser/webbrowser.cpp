@@ -113,7 +113,7 @@ void WebBrowser::applyPageVisibility()
         m_page->setVisible(inSight);
 }
 
-void WebBrowser::setLinkOpener(std::function<void(const QUrl& url)> openLink)
+void WebBrowser::setLinkOpener(UrlOpener openLink)
 {
     m_page->setLinkOpener(std::move(openLink));
 }

@@ -4,6 +4,7 @@
 
 #include "crawlbrowser.h"
 #include "navigationtracker.h"
+#include "urlopener.h"
 
 #include <QString>
 #include <QUrl>
@@ -42,10 +43,8 @@ public:
 
     // Where a link the user follows from the result page is opened: the user's default browser
     // unless a test says otherwise.
-    void setLinkOpener(std::function<void(const QUrl& url)> openLink);
+    void setLinkOpener(UrlOpener openLink);
 
-    // The address of the latest request as it went to the engine.
-    QUrl requestedUrl() const { return m_tracker.latestUrl(); }
     // The address of the request whose document innerHtml holds.
     QUrl documentUrl() const { return m_documentUrl; }
 

@@ -2,7 +2,7 @@
 // The window's own texts: captions, tool tips and the texts its boxes start with.
 #pragma once
 
-#include "hosts.h"
+#include "queryurl.h"
 
 #include <QString>
 
@@ -63,7 +63,7 @@ inline QString bannerNotice()
 {
     return QStringLiteral("MP3 Qorvin 为您搜索网络上的MP3直接下载链接 — 欢迎访问 ") + makerHost();
 }
-// Text1, the hidden working text box, as it was drawn
+// Text1, the hidden working text box: the text it starts with
 inline QString workingTextDesignText()
 {
     return QStringLiteral("Text1\r\n");

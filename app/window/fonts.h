@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The window's faces are named as on the systems it was drawn for; here they are mapped to the
-// Ming and Kai faces of the AR PL fonts, which draw every Chinese text of the program.
+// The window asks for its faces as "宋体" and "楷体_GB2312"; they are mapped to the Ming and Kai
+// faces of the AR PL fonts, which draw every Chinese text of the program.
 #pragma once
 
 #include <QFont>

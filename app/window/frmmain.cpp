@@ -5,7 +5,7 @@
 #include "clickablepanel.h"
 #include "crawlcontroller.h"
 #include "designtexts.h"
-#include "hosts.h"
+#include "queryurl.h"
 #include "statusbar.h"
 #include "twips.h"
 #include "webbrowser.h"

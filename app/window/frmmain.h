@@ -92,7 +92,7 @@ private:
     UrlOpener m_openUrl;
     ResizeGeometry m_layout;
 
-    // The controls, named as they have always been.
+    // The controls, under their design names: kind, role and number.
     QLabel* m_Image3 = nullptr;
     ClickableLabel* m_Label5 = nullptr;
     ClickableLabel* m_Label7 = nullptr;

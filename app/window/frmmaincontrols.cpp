@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The window's controls as they were drawn: names, nesting, places in twips, texts, colours,
+// The window's controls at design size: names, nesting, places in twips, texts, colours,
 // fonts, pictures, stacking and tab order.
 #include "frmmain.h"
 
@@ -265,7 +265,7 @@ void frmMain::createWorkingControls()
 
 void frmMain::stackControls()
 {
-    // Each container's children from the front to the back, as they have always lain.
+    // Each container's children from the front to the back.
     const auto stack = [](std::initializer_list<QWidget*> frontToBack) {
         for (QWidget* control : frontToBack)
             control->lower();

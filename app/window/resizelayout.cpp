@@ -58,7 +58,8 @@ ResizeGeometry layOutOnResize(const ResizeInput& in, const ResizeGeometry& curre
     assign(g.searchPanelHeight, h - in.bannerHeight - in.statusBarHeight, Measure::Size);
     assign(g.searchPanelWidth, g.bannerWidth, Measure::Size);
     assign(g.keywordPanelLeft, w / Halves - in.keywordPanelWidth / Halves, Measure::Position);
-    // The top does not follow the height: the panel was always placed this way.
+    // The top does not follow the window's height: it depends on the banner, the panel and the
+    // status bar only.
     assign(g.keywordPanelTop, in.keywordPanelHeight / Halves + in.bannerHeight - in.statusBarHeight,
            Measure::Position);
     assign(g.browserHeight, g.searchPanelHeight, Measure::Size);

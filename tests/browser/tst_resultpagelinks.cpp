@@ -41,7 +41,7 @@ void TestResultPageLinks::songLinkGoesToUserBrowser()
     browser.resize(640, 480);
     browser.show();
     QList<QUrl> handedOn;
-    browser.setLinkOpener([&handedOn](const QUrl& url) { handedOn.append(url); });
+    browser.setLinkOpener([&handedOn](const QString& address) { handedOn.append(QUrl(address)); });
     QSignalSpy pageEvents(&browser, &WebBrowser::DocumentComplete);
 
     QTemporaryDir folder;

@@ -267,7 +267,7 @@ void TestWebBrowser::localPageRunsNoScriptAndReachesNothing()
     QVERIFY2(html.contains(QStringLiteral("_blank>")), qPrintable(html));
     QVERIFY(!html.contains(QStringLiteral("data-ran=yes")));
     QVERIFY(!html.contains(QStringLiteral("<TITLE>x")));
-    QVERIFY(m_browser->requestedUrl().isLocalFile());
+    QVERIFY(m_browser->documentUrl().isLocalFile());
     QTest::qWait(SettleMs / 2);
     QCOMPARE(m_proxy.countContaining("leak"), 0);
     QCOMPARE(m_events->count(), 2);

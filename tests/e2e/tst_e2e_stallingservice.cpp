@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The whole program against a service that leaves every third page half sent for ever: the crawl
-// waits, as it always has, and a stop ends it at once with the songs found so far.
+// waits, with no time limit, and a stop ends it at once with the songs found so far.
 #include "e2efixture.h"
 #include "webbrowser.h"
 

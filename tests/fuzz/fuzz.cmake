@@ -1,8 +1,7 @@
 # libFuzzer targets (clang only). The code under test is compiled into each fuzzer, so that
 # libFuzzer sees its coverage and the sanitizers see its memory.
 if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  message(WARNING "QORVIN_BUILD_FUZZERS needs clang++: no fuzzers are built")
-  return()
+  message(FATAL_ERROR "QORVIN_BUILD_FUZZERS needs clang++ (the fuzz preset sets it)")
 endif()
 
 set(qorvin_fuzz_flags -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
@@ -33,16 +32,12 @@ function(qorvin_add_fuzzer name)
 endfunction()
 
 # The three scrapers, checked against the literal page readers on every input.
-qorvin_add_fuzzer(fuzz_scrapers ${CMAKE_CURRENT_LIST_DIR}/fuzz_scrapers.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../scrape/literalscrapers.cpp)
-target_include_directories(fuzz_scrapers PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../scrape)
-qorvin_fuzz_compile_in(fuzz_scrapers qorvin_scrape qorvin_crawlstate)
+qorvin_add_fuzzer(fuzz_scrapers ${CMAKE_CURRENT_LIST_DIR}/fuzz_scrapers.cpp)
+qorvin_fuzz_compile_in(fuzz_scrapers qorvin_scrape_literal qorvin_scrape qorvin_crawlstate qorvin_text)
 
 # The legacy innerHTML serializer over gumbo.
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/fuzz_innerhtml.cpp AND TARGET qorvin_legacyhtml)
-  find_package(PkgConfig REQUIRED)
-  pkg_check_modules(QORVIN_FUZZ_GUMBO REQUIRED IMPORTED_TARGET gumbo)
-  qorvin_add_fuzzer(fuzz_innerhtml ${CMAKE_CURRENT_LIST_DIR}/fuzz_innerhtml.cpp)
-  qorvin_fuzz_compile_in(fuzz_innerhtml qorvin_legacyhtml)
-  target_link_libraries(fuzz_innerhtml PRIVATE PkgConfig::QORVIN_FUZZ_GUMBO)
-endif()
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(QORVIN_FUZZ_GUMBO REQUIRED IMPORTED_TARGET gumbo)
+qorvin_add_fuzzer(fuzz_innerhtml ${CMAKE_CURRENT_LIST_DIR}/fuzz_innerhtml.cpp)
+qorvin_fuzz_compile_in(fuzz_innerhtml qorvin_legacyhtml)
+target_link_libraries(fuzz_innerhtml PRIVATE PkgConfig::QORVIN_FUZZ_GUMBO)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "catalogue.h"
-#include "hosts.h"
 #include "pagegenerator.h"
 #include "pagemarkers.h"
+#include "queryurl.h"
 #include "recordtraits.h"
 
 #include <QSet>

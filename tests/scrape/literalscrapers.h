@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The scrapers written step for step as the page readers always worked: the working text is
+// The scrapers written plainly, step for step: the working text is
 // copied at every cut and the duplicate check scans the stored titles. The fast scrapers are
 // measured and checked against these.
 #pragma once

@@ -2,8 +2,8 @@
 // Both roads over the pages the local search service generates, as the browser would hand
 // them over: a keyword search that needs three result pages and a topic crawl over its list.
 #include "crawlrig.h"
-#include "hosts.h"
 #include "pagegenerator.h"
+#include "queryurl.h"
 #include "scrapers.h"
 
 #include <QTest>

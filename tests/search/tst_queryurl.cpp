@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The addresses the controller requests: the keyword query, its pages, the topic lists.
+#include "crawlcontroller.h"
 #include "crawlfakes.h"
-#include "keywordquery.h"
 #include "queryurl.h"
 #include "topictable.h"
 
@@ -55,8 +55,10 @@ void TestQueryUrl::pageOffsetInPlainDigits()
 void TestQueryUrl::beginKeywordQuery()
 {
     QStringList log;
+    FakeCrawlWindow window(log);
     FakeCrawlBrowser browser(log);
-    CrawlState state;
+    CrawlController controller(window, browser);
+    CrawlState& state = controller.state();
     state.List1.append(QStringLiteral("old"));
     state.List2.append(QStringLiteral("old"));
     state.List3.append(QStringLiteral("kept"));
@@ -66,7 +68,7 @@ void TestQueryUrl::beginKeywordQuery()
     state.FoundCount = 2;
     state.SearchDone = LegacyTrue;
 
-    BeginKeywordQuery(state, browser, QStringLiteral("abc"));
+    controller.BeginKeywordQuery(QStringLiteral("abc"));
 
     QCOMPARE(browser.requests, QStringList{firstResultPageUrl(QStringLiteral("abc"))});
     QCOMPARE(state.QueryUrl, keywordQueryUrl(QStringLiteral("abc")));

@@ -7,7 +7,8 @@
 
 namespace Qorvin {
 
-// Hands an address to the user's default web browser. Whether that worked is never reported.
+// Hands an address to the user's default web browser: the maker's pages from the window, the song
+// links the user follows from the result page. Whether that worked is never reported.
 using UrlOpener = std::function<void(const QString& address)>;
 
 // The system's way: QDesktopServices. A bare host such as "www.tavrel.example" is taken for a
