@@ -6,6 +6,7 @@ add_library(qorvin_gui STATIC
   window/clickablepanel.cpp window/clickablepanel.h
   window/designtexts.h
   window/fonts.cpp window/fonts.h
+  window/framepacedtext.cpp window/framepacedtext.h
   window/frmmain.cpp window/frmmaincontrols.cpp window/frmmain.h
   window/mouseclick.h
   window/pictures.cpp window/pictures.h

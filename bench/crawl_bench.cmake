@@ -1,6 +1,8 @@
-# The crawl against the local service next to the bare engine; start time and peak memory.
+# The crawl against the local service next to the bare engine, offscreen and on an X display
+# (Xvfb when there is none); start time and peak memory.
 if(TARGET qorvin_windowdriver AND TARGET mp3qorvin-service)
-  add_executable(crawl_bench crawl_bench.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/serviceprocess.cpp)
+  add_executable(crawl_bench crawl_bench.cpp virtualdisplay.cpp virtualdisplay.h
+    ${CMAKE_SOURCE_DIR}/tests/e2e/serviceprocess.cpp)
   target_include_directories(crawl_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
   target_link_libraries(crawl_bench PRIVATE benchmark::benchmark qorvin_windowdriver qorvin_options)
   target_compile_definitions(crawl_bench PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")

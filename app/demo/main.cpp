@@ -3,6 +3,7 @@
 // as a person would; prints where result.htm is and its rows. For machines without a display.
 #include "fonts.h"
 #include "frmmain.h"
+#include "softwarerendering.h"
 #include "windowdriver.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    Qorvin::useSoftwareRendering();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QTextStream out(stdout);

@@ -5,6 +5,7 @@
 #include "clickablepanel.h"
 #include "crawlcontroller.h"
 #include "designtexts.h"
+#include "framepacedtext.h"
 #include "queryurl.h"
 #include "statusbar.h"
 #include "twips.h"
@@ -211,7 +212,7 @@ void frmMain::setStartStopCaption(const QString& text)
 
 void frmMain::setSearchStatusCaption(const QString& text)
 {
-    m_Label8->setText(text);
+    m_Label8Text->setText(text);
 }
 
 QString frmMain::statusPanelText() const

@@ -23,6 +23,7 @@ namespace Qorvin {
 class ClickableLabel;
 class ClickablePanel;
 class CrawlController;
+class FramePacedText;
 class StatusBar;
 class WebBrowser;
 
@@ -99,6 +100,7 @@ private:
     ClickableLabel* m_Label9 = nullptr;
     QWidget* m_Picture2 = nullptr;
     QLabel* m_Label8 = nullptr;
+    FramePacedText* m_Label8Text = nullptr; // drawn at most once per frame
     QWidget* m_Picture1 = nullptr;
     QLabel* m_Image1 = nullptr;
     QLabel* m_Label1 = nullptr;

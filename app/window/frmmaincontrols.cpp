@@ -7,6 +7,7 @@
 #include "clickablepanel.h"
 #include "designtexts.h"
 #include "fonts.h"
+#include "framepacedtext.h"
 #include "pictures.h"
 #include "statusbar.h"
 #include "topictable.h"
@@ -150,6 +151,7 @@ void frmMain::createSearchPanel()
     design(m_Label8, QStringLiteral("Label8"), {240, 480, 10455, 735}, 31);
     setTextColour(m_Label8, rgb(0xFF8000));
     m_Label8->setWordWrap(true);
+    m_Label8Text = new FramePacedText(m_Label8);
 
     m_Picture1 = new QWidget(m_Picture2);
     design(m_Picture1, QStringLiteral("Picture1"), {1680, 1200, 6855, 3855}, 9);

@@ -1,25 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "statusbar.h"
 
+#include "framepacedtext.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 
 namespace Qorvin {
 
-StatusBar::StatusBar(const QPixmap& picture, QWidget* parent)
-    : QStatusBar(parent), m_panel(new QWidget(this)), m_text(new QLabel(m_panel))
+StatusBar::StatusBar(const QPixmap& picture, QWidget* parent) : QStatusBar(parent), m_panel(new QWidget(this))
 {
+    auto* textLabel = new QLabel(m_panel);
+    m_text = new FramePacedText(textLabel);
     m_panel->setObjectName(QStringLiteral("Panel1"));
     auto* pictureLabel = new QLabel(m_panel);
     pictureLabel->setPixmap(picture);
     pictureLabel->setFixedSize(picture.size());
-    m_text->setTextFormat(Qt::PlainText);
+    textLabel->setTextFormat(Qt::PlainText);
 
     auto* layout = new QHBoxLayout(m_panel);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(4);
     layout->addWidget(pictureLabel);
-    layout->addWidget(m_text, 1);
+    layout->addWidget(textLabel, 1);
     addWidget(m_panel, 1);
 }
 

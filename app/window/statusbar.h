@@ -7,7 +7,10 @@ class QLabel;
 
 namespace Qorvin {
 
-// StatusBar1: one panel, a small picture at its left end and the status text beside it.
+class FramePacedText;
+
+// StatusBar1: one panel, a small picture at its left end and the status text beside it. The text
+// is drawn at most once per frame; panelText() returns the latest at once.
 class StatusBar : public QStatusBar
 {
     Q_OBJECT
@@ -22,7 +25,7 @@ public:
 
 private:
     QWidget* m_panel;
-    QLabel* m_text;
+    FramePacedText* m_text;
 };
 
 } // namespace Qorvin

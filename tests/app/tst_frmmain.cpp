@@ -184,6 +184,27 @@ private slots:
         QCOMPARE(qobject_cast<QLabel*>(t("Label8"))->textFormat(), Qt::PlainText);
     }
 
+    void statusTextsReadBackAtOnceAndShowWithinAFrame()
+    {
+        const WindowUnderTest t;
+        frmMain& w = *t.window;
+        QLabel* panelText = nullptr;
+        for (QLabel* label : t("StatusBar1")->findChildren<QLabel*>()) {
+            if (label->pixmap().isNull())
+                panelText = label;
+        }
+        QVERIFY(panelText);
+        // As the crawl shows a record: the panel, then Label8 from what the panel reads.
+        for (int record = 1; record <= 30; ++record) {
+            w.setStatusPanelText(QStringLiteral("正在搜索第%1首").arg(record));
+            w.setSearchStatusCaption(w.statusPanelText());
+        }
+        const QString last = QStringLiteral("正在搜索第30首");
+        QCOMPARE(w.statusPanelText(), last);
+        QTRY_COMPARE(panelText->text(), last);
+        QTRY_COMPARE(t.text("Label8"), last);
+    }
+
     void coloursFontsAndCursors_data()
     {
         QTest::addColumn<QString>("name");
