@@ -176,7 +176,6 @@ int HttpConnection::onHeadersComplete(http_parser* parser)
     request.versionMinor = parser->http_minor;
     for (auto& field : request.headers)
         field.second = field.second.trimmed();
-    request.url = QUrl::fromEncoded(request.target);
     return 0;
 }
 
