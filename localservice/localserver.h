@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QSocketNotifier>
 #include <QTcpServer>
 
 #include <memory>
@@ -41,7 +42,7 @@ public:
 
 private:
     void acceptConnections();
-    void onAcceptError();
+    void makeRoom();
     void onRequest(HttpConnection* connection, quint64 sequence, const HttpRequest& request);
 
     HttpReply answerFor(const HttpRequest& request, bool& isPage);
@@ -51,7 +52,8 @@ private:
 
     ServerOptions m_options;
     PageGenerator m_pages;
-    QTcpServer m_tcp;
+    QTcpServer m_tcp; // listens; the connections are accepted through m_acceptNotifier
+    QSocketNotifier* m_acceptNotifier = nullptr;
     quint16 m_port = 0;
     qint64 m_pageCount = 0;
     qint64 m_failureCount = 0;
