@@ -46,11 +46,12 @@ endfunction()
 function(qorvin_install_gzipped)
   cmake_parse_arguments(G "" "FILE;DESTINATION" "" ${ARGN})
   cmake_path(GET G_FILE FILENAME name)
-  set(packed ${CMAKE_CURRENT_BINARY_DIR}/gzipped/${name}.gz)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/gzipped/${name})
+  set(packed ${copy}.gz)
   add_custom_command(OUTPUT ${packed}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/gzipped
-    COMMAND gzip -9 -n -c ${G_FILE} > ${packed}
-    DEPENDS ${G_FILE})
+    COMMAND ${CMAKE_COMMAND} -E copy ${G_FILE} ${copy}
+    COMMAND gzip -9 -n -f ${copy}
+    DEPENDS ${G_FILE} VERBATIM)
   string(MAKE_C_IDENTIFIER "qorvin_gzip_${name}" target)
   add_custom_target(${target} ALL DEPENDS ${packed})
   install(FILES ${packed} DESTINATION ${G_DESTINATION})
