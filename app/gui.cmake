@@ -22,3 +22,4 @@ target_link_libraries(qorvin_gui
 add_executable(mp3qorvin main.cpp)
 target_link_libraries(mp3qorvin PRIVATE qorvin_gui qorvin_options)
 set_target_properties(mp3qorvin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+install(TARGETS mp3qorvin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,3 +1,6 @@
+# Where `cmake --install` puts things: bin/, share/, share/man/, share/doc/mp3qorvin/ under the prefix.
+include(GNUInstallDirs)
+
 # One INTERFACE target carries the flags every target of the project shares.
 add_library(qorvin_options INTERFACE)
 target_compile_features(qorvin_options INTERFACE cxx_std_20)
@@ -36,4 +39,20 @@ function(qorvin_add_test)
   endif()
   list(APPEND env ${T_ENV})
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()
+
+# Installs a man page or a changelog gzip-compressed without a time stamp, as Debian keeps them.
+#   qorvin_install_gzipped(FILE path DESTINATION dir)
+function(qorvin_install_gzipped)
+  cmake_parse_arguments(G "" "FILE;DESTINATION" "" ${ARGN})
+  cmake_path(GET G_FILE FILENAME name)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/gzipped/${name})
+  set(packed ${copy}.gz)
+  add_custom_command(OUTPUT ${packed}
+    COMMAND ${CMAKE_COMMAND} -E copy ${G_FILE} ${copy}
+    COMMAND gzip -9 -n -f ${copy}
+    DEPENDS ${G_FILE} VERBATIM)
+  string(MAKE_C_IDENTIFIER "qorvin_gzip_${name}" target)
+  add_custom_target(${target} ALL DEPENDS ${packed})
+  install(FILES ${packed} DESTINATION ${G_DESTINATION})
 endfunction()

@@ -56,3 +56,6 @@ target_include_directories(qorvin_localservice_server SYSTEM PRIVATE ${QORVIN_HT
 
 add_executable(mp3qorvin-service main.cpp)
 target_link_libraries(mp3qorvin-service PRIVATE qorvin_localservice_server qorvin_options)
+install(TARGETS mp3qorvin-service RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The catalogue comes from an MIT-licensed package; its notice goes with the program.
+install(FILES data/LICENSE-chinese-poetry DESTINATION ${CMAKE_INSTALL_DOCDIR})

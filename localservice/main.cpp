@@ -53,6 +53,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mp3qorvin-service"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QORVIN_VERSION));
 
     const QString N = QStringLiteral("N");
     const QString Zero = QStringLiteral("0");
@@ -60,6 +61,7 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "The local MP3 search service. Point a program's http_proxy at it: it answers every host."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("port"),
          QStringLiteral("Port on 127.0.0.1; 0 picks a free one. The port is the first line printed."), N,

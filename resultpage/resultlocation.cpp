@@ -26,6 +26,13 @@ bool canCreateFileIn(const QString& folder)
     return probe.open();
 }
 
+// An installed program's folder (/usr/bin, or bin/ under any prefix) holds programs only; an
+// administrator could create files there, but result.htm has no business beside the programs.
+bool isProgramsOnlyFolder(const QString& folder)
+{
+    return QFileInfo(folder).fileName() == QStringLiteral("bin");
+}
+
 QString userDataFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
@@ -54,7 +61,8 @@ QString resultPageUrl(const QString& folder, PageUrlStyle style)
 ResultLocation resultLocation(const QString& programFolder)
 {
     ResultLocation location;
-    location.folder = canCreateFileIn(programFolder) ? programFolder : userDataFolder();
+    const bool useProgramFolder = !isProgramsOnlyFolder(programFolder) && canCreateFileIn(programFolder);
+    location.folder = useProgramFolder ? programFolder : userDataFolder();
     location.filePath = QDir(location.folder).filePath(resultFileName());
     location.pageUrl = resultPageUrl(location.folder, platformUrlStyle());
     return location;

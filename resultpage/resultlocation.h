@@ -13,8 +13,8 @@ struct ResultLocation
     QString pageUrl;
 };
 
-// The program's folder when a file can be created there, otherwise the per-user application data
-// folder (created if needed).
+// The program's folder when a file can be created there and it is not an installed bin/ folder,
+// otherwise the per-user application data folder (created if needed).
 ResultLocation resultLocation(const QString& programFolder);
 
 enum class PageUrlStyle

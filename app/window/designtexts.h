@@ -8,10 +8,10 @@
 
 namespace Qorvin::DesignText {
 
-// frmMain
+// frmMain; the version is the project's (project(VERSION) in CMake)
 inline QString windowCaption()
 {
-    return QStringLiteral("MP3 Qorvin v2.1");
+    return QStringLiteral("MP3 Qorvin v" QORVIN_VERSION);
 }
 // Label9
 inline QString forumLinkCaption()

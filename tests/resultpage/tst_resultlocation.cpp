@@ -18,9 +18,10 @@ class TestResultLocation : public QObject
 
 private slots:
     void initTestCase();
+    void writableProgramFolder_data();
     void writableProgramFolder();
-    void unwritableProgramFolder_data();
-    void unwritableProgramFolder();
+    void programFolderRefused_data();
+    void programFolderRefused();
     void fileUrlOfUnusualPaths_data();
     void fileUrlOfUnusualPaths();
     void windowsUrlIsPlainConcatenation_data();
@@ -33,32 +34,50 @@ void TestResultLocation::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
 }
 
+void TestResultLocation::writableProgramFolder_data()
+{
+    QTest::addColumn<QString>("subfolder");
+    QTest::newRow("temporary folder") << QString();
+    QTest::newRow("build tree") << u"build/app"_s;
+    QTest::newRow("named like bin") << u"binaries"_s;
+}
+
 void TestResultLocation::writableProgramFolder()
 {
+    QFETCH(QString, subfolder);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const ResultLocation location = resultLocation(dir.path());
-    QCOMPARE(location.folder, dir.path());
-    QCOMPARE(location.filePath, dir.path() + u"/result.htm"_s);
-    QCOMPARE(location.pageUrl, u"file://"_s + dir.path() + u"/result.htm"_s);
+    const QString folder = subfolder.isEmpty() ? dir.path() : dir.filePath(subfolder);
+    QVERIFY(QDir().mkpath(folder));
+    const ResultLocation location = resultLocation(folder);
+    QCOMPARE(location.folder, folder);
+    QCOMPARE(location.filePath, folder + u"/result.htm"_s);
+    QCOMPARE(location.pageUrl, u"file://"_s + folder + u"/result.htm"_s);
     // The writability probe leaves nothing behind.
-    QVERIFY(QDir(dir.path()).isEmpty());
+    QVERIFY(QDir(folder).isEmpty());
 }
 
-void TestResultLocation::unwritableProgramFolder_data()
+void TestResultLocation::programFolderRefused_data()
 {
     QTest::addColumn<QString>("blocker");
+    QTest::addColumn<bool>("blockerIsFolder");
     // Permission bits do not stop root, so the folder is made impossible instead.
-    QTest::newRow("folder is a file") << u"file"_s;
-    QTest::newRow("folder missing") << u"missing/folder"_s;
-    QTest::newRow("no folder given") << QString();
+    QTest::newRow("folder is a file") << u"file"_s << false;
+    QTest::newRow("folder missing") << u"missing/folder"_s << false;
+    QTest::newRow("no folder given") << QString() << false;
+    // An installed program's folder stays free of data even where root could write to it.
+    QTest::newRow("installed bin folder") << u"usr/bin"_s << true;
+    QTest::newRow("bin folder of a prefix") << u"opt/qorvin/bin"_s << true;
 }
 
-void TestResultLocation::unwritableProgramFolder()
+void TestResultLocation::programFolderRefused()
 {
     QFETCH(QString, blocker);
+    QFETCH(bool, blockerIsFolder);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    if (blockerIsFolder)
+        QVERIFY(QDir().mkpath(dir.filePath(blocker)));
     QFile file(dir.filePath(u"file"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
@@ -71,6 +90,8 @@ void TestResultLocation::unwritableProgramFolder()
     QVERIFY(QFileInfo(userFolder).isDir());
     QCOMPARE(location.filePath, QDir(userFolder).filePath(u"result.htm"_s));
     QCOMPARE(QUrl(location.pageUrl).toLocalFile(), location.filePath);
+    if (blockerIsFolder)
+        QVERIFY(QDir(dir.filePath(blocker)).isEmpty());
 }
 
 void TestResultLocation::fileUrlOfUnusualPaths_data()
