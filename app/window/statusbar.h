@@ -3,8 +3,6 @@
 
 #include <QStatusBar>
 
-class QLabel;
-
 namespace Qorvin {
 
 class FramePacedText;
