@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -14,6 +15,10 @@
 class QNetworkAccessManager;
 
 namespace Qorvin {
+
+struct CompletedFile;
+struct QueueEntry;
+struct TransferOutcome;
 
 class DownloadQueue : public QObject
 {
@@ -68,6 +73,18 @@ signals:
 
 private:
     class Private;
+    QString freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
+                           const QSet<QString>& reserved) const;
+    const CompletedFile* completedIn(const QString& folder, const QUrl& url) const;
+    void startWaiting();
+    void start(QueueEntry* entry);
+    void stopTransfer(QueueEntry* entry);
+    void setState(QueueEntry* entry, DownloadState state, const QString& reason = {});
+    void onTransferFinished(int id, const TransferOutcome& outcome);
+    void reportProgress();
+    void finishBatchIfDone(int batchId);
+    void scheduleSave();
+
     std::unique_ptr<Private> d;
 };
 
