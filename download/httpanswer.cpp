@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "httpanswer.h"
 
-#include <QList>
+#include <QLocale>
 
 namespace Qorvin {
 
@@ -60,7 +60,10 @@ qint64 retryAfterMs(QByteArrayView value, const QDateTime& now)
     const qint64 seconds = toNumber(value, &ok);
     if (ok)
         return seconds * 1000;
-    const QDateTime date = QDateTime::fromString(QString::fromLatin1(value.trimmed()), Qt::RFC2822Date);
+    // The HTTP date in its one current form, "Wed, 21 Oct 2015 07:28:00 GMT".
+    QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(value.trimmed()),
+                                             QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+    date.setTimeSpec(Qt::UTC);
     if (!date.isValid())
         return -1;
     return std::max<qint64>(0, now.msecsTo(date));
