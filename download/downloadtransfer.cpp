@@ -148,7 +148,9 @@ void DownloadTransfer::dropReply()
     m_stallTimer->stop();
     if (m_reply) {
         m_reply->disconnect(this);
-        m_reply->abort();
+        // A reply that already holds an error (an HTTP error status) is ending by itself.
+        if (m_reply->isRunning() && m_reply->error() == QNetworkReply::NoError)
+            m_reply->abort();
         m_reply->deleteLater();
     }
     m_reply = nullptr;
@@ -420,7 +422,8 @@ void DownloadTransfer::fail(const QString& reason, bool removePart)
 {
     dropReply();
     m_part.close();
-    if (removePart)
+    // An empty part file holds nothing to continue.
+    if (removePart || m_received == 0)
         removePartFiles(m_targetPath);
     finish({false, reason, {}, m_received});
 }
