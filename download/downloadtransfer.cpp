@@ -146,10 +146,10 @@ void DownloadTransfer::stop()
 void DownloadTransfer::dropReply()
 {
     m_stallTimer->stop();
+    m_afterReply = {};
     if (m_reply) {
         m_reply->disconnect(this);
-        // A reply that already holds an error (an HTTP error status) is ending by itself.
-        if (m_reply->isRunning() && m_reply->error() == QNetworkReply::NoError)
+        if (m_reply->isRunning())
             m_reply->abort();
         m_reply->deleteLater();
     }
@@ -239,6 +239,8 @@ void DownloadTransfer::onReadyRead()
         readStatus();
     if (m_body == Body::Accepted)
         writeBody();
+    else if (m_body == Body::Ignored && m_reply)
+        m_reply->skip(m_reply->bytesAvailable()); // an error page's body is of no use
 }
 
 void DownloadTransfer::readStatus()
@@ -275,10 +277,11 @@ void DownloadTransfer::readStatus()
         }
         return restartFromZero();
     } else if (isTransientStatus(status)) {
-        return retryLater(statusReason(status),
-                          retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc()));
+        const qint64 retryAfter =
+            retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
+        return afterReply([this, status, retryAfter] { retryLater(statusReason(status), retryAfter); });
     } else {
-        return fail(statusReason(status));
+        return afterReply([this, status] { fail(statusReason(status)); });
     }
 
     if (!etag.isEmpty() || !lastModified.isEmpty() || status == 200) {
@@ -289,6 +292,16 @@ void DownloadTransfer::readStatus()
         return fail(diskErrorReason(m_folder, partRecordPathFor(m_targetPath), errno, QString()));
     m_body = Body::Accepted;
     emit progressed();
+}
+
+void DownloadTransfer::afterReply(std::function<void()> action)
+{
+    // An error answer is left to end by itself: aborting it while Qt still reports its error
+    // makes Qt report the error twice.
+    if (m_reply && m_reply->isRunning())
+        m_afterReply = std::move(action);
+    else
+        action();
 }
 
 bool DownloadTransfer::truncatePart()
@@ -354,6 +367,8 @@ void DownloadTransfer::onReplyFinished()
     reply->deleteLater();
     m_reply = nullptr;
 
+    if (m_afterReply)
+        return std::exchange(m_afterReply, {})();
     if (m_body == Body::Ignored)
         return;
     if (m_stalled)

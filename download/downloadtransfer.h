@@ -12,6 +12,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
@@ -68,6 +70,7 @@ private:
     void finish(const TransferOutcome& outcome);
     void dropReply();
     bool truncatePart();
+    void afterReply(std::function<void()> action);
     QString diskReason(int errorNumber) const;
     QString finalPathFree() const;
 
@@ -81,6 +84,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QTimer* m_stallTimer;
     QTimer* m_retryTimer;
+    std::function<void()> m_afterReply; // what an answer decided by its status does once it has ended
     Body m_body = Body::NotYet;
     qint64 m_offset = 0;   // where this answer's bytes start in the file
     qint64 m_received = 0; // bytes in the part file
