@@ -384,6 +384,7 @@ void DownloadTransfer::complete()
         return fail(QStringLiteral("不是MP3文件"), true);
     m_part.close();
     m_finalizeToken = m_disk->finalize(m_targetPath, m_received);
+    emit bytesComplete();
 }
 
 void DownloadTransfer::onFinalized(quint64 token, const TransferOutcome& outcome)
