@@ -176,7 +176,7 @@ QString DownloadQueue::freeTargetPath(const QString& folder, const QString& file
         if (reserved.contains(path) || QFileInfo::exists(path))
             continue;
         // A part file of the same link is continued; one of another link belongs to someone else.
-        if (QFileInfo::exists(partPathFor(path)) && readPartRecord(partRecordPathFor(path)).url != link)
+        if (QFileInfo::exists(partPathFor(path)) && d->disk.readRecord(path).url != link)
             continue;
         return path;
     }
@@ -576,7 +576,7 @@ DownloadFileResult DownloadQueue::load()
                                          {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
             } else {
                 item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
-                const PartRecord record = readPartRecord(partRecordPathFor(item.targetPath));
+                const PartRecord record = d->disk.readRecord(item.targetPath);
                 item.bytesTotal =
                     record.url == item.url.toString(QUrl::FullyEncoded) ? record.expectedSize : -1;
             }

@@ -163,7 +163,7 @@ void DownloadTransfer::beginAttempt()
     }
 
     // A part file continues only when its record names the same link; anything else starts over.
-    m_record = readPartRecord(partRecordPathFor(m_targetPath));
+    m_record = m_disk->readRecord(m_targetPath);
     const qint64 partSize = QFileInfo(m_part.fileName()).size();
     const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
     const bool resumable = sameLink && partSize > 0 &&
@@ -308,7 +308,7 @@ void DownloadTransfer::restartFromZero()
         return retryLater(QStringLiteral("服务器的分段回答前后不一致"));
     m_restartedThisAttempt = true;
     m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
-    m_disk->removeRecord(m_targetPath);
+    m_disk->writeRecord(m_targetPath, m_record);
     if (!truncatePart())
         return;
     sendRequest(false);
