@@ -358,7 +358,8 @@ void DownloadTransfer::onReplyFinished()
     if (m_body == Body::Ignored)
         return;
     if (m_stalled)
-        return retryLater(QStringLiteral("%1 秒没有收到数据").arg(m_timing.stallTimeoutMs / 1000));
+        return retryLater(
+            QStringLiteral("%1 秒没有收到数据").arg(qMax(1, (m_timing.stallTimeoutMs + 999) / 1000)));
     if (error != QNetworkReply::NoError && m_body == Body::NotYet && !isTransientError(error))
         return fail(networkErrorReason(error, m_url, detail));
     if (error != QNetworkReply::NoError)

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +22,12 @@ using LocalService::ServerOptions;
 namespace {
 
 constexpr int WaitMs = 30'000;
+
+enum class Fault
+{
+    Broken,
+    Missing,
+};
 
 DownloadTiming fastTiming()
 {
@@ -46,6 +54,7 @@ private slots:
     void rangeAnsweredWholeStartsAgain();
     void transientErrorsRetriedThenFinal_data();
     void transientErrorsRetriedThenFinal();
+    void silentServerTimesOut();
     void concurrencyLimitHeld_data();
     void concurrencyLimitHeld();
     void pauseResumeAndCancelMidDownload();
@@ -156,21 +165,21 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
 
 void TestDownloadResume::transientErrorsRetriedThenFinal_data()
 {
-    QTest::addColumn<bool>("broken"); // 500, else 404
+    QTest::addColumn<int>("fault");
     QTest::addColumn<qint64>("requests");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("500 retried three times") << true << 4LL << u"服务器出错（HTTP 500）"_s;
-    QTest::newRow("404 final at once") << false << 1LL << u"服务器上没有这个文件（HTTP 404）"_s;
+    QTest::newRow("500 retried three times") << int(Fault::Broken) << 4LL << u"服务器出错（HTTP 500）"_s;
+    QTest::newRow("404 final at once") << int(Fault::Missing) << 1LL << u"服务器上没有这个文件（HTTP 404）"_s;
 }
 
 void TestDownloadResume::transientErrorsRetriedThenFinal()
 {
-    QFETCH(bool, broken);
+    QFETCH(int, fault);
     QFETCH(qint64, requests);
     QFETCH(QString, reason);
     ServerOptions options;
-    (broken ? options.brokenSongs : options.missingSongs) = {120};
+    (fault == int(Fault::Broken) ? options.brokenSongs : options.missingSongs) = {120};
     auto server = startServer(options);
     QVERIFY(server);
     auto queue = makeQueue();
@@ -186,6 +195,26 @@ void TestDownloadResume::transientErrorsRetriedThenFinal()
     queue->retry(id);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(server->fileStats().fileRequests, 2 * requests);
+}
+
+void TestDownloadResume::silentServerTimesOut()
+{
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> connections;
+    connect(&silent, &QTcpServer::newConnection, this,
+            [&] { connections.append(silent.nextPendingConnection()); });
+    auto queue = makeQueue();
+    DownloadTiming timing = queue->timing();
+    timing.stallTimeoutMs = 300;
+    queue->setTiming(timing);
+    QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
+    const int id = queue->add({songLink(silent.serverPort(), 1, u"壬"_s)}, m_dir->path(), u"壬"_s).at(0);
+    QVERIFY(finished.wait(WaitMs));
+    QCOMPARE(queue->item(id).state, DownloadState::Failed);
+    QCOMPARE(queue->item(id).failureReason, u"1 秒没有收到数据"_s);
+    QCOMPARE(connections.size(), 4); // the first try and three retries
 }
 
 void TestDownloadResume::concurrencyLimitHeld_data()
