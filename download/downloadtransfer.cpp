@@ -263,6 +263,10 @@ void DownloadTransfer::readStatus()
             return complete();
         }
         return restartFromZero();
+    } else if (status >= 300 && status < 400 && reply->error() != QNetworkReply::NoError) {
+        // A redirect Qt did not follow: too many of them, or to a less safe address.
+        const QString reason = networkErrorReason(reply->error(), m_url, reply->errorString());
+        return afterReply([this, reason] { fail(reason); });
     } else if (isTransientStatus(status)) {
         const qint64 retryAfter =
             retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());

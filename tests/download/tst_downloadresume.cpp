@@ -55,6 +55,8 @@ private slots:
     void transientErrorsRetriedThenFinal_data();
     void transientErrorsRetriedThenFinal();
     void silentServerTimesOut();
+    void redirectsAndBusyAnswers_data();
+    void redirectsAndBusyAnswers();
     void concurrencyLimitHeld_data();
     void concurrencyLimitHeld();
     void pauseResumeAndCancelMidDownload();
@@ -215,6 +217,55 @@ void TestDownloadResume::silentServerTimesOut()
     QCOMPARE(queue->item(id).state, DownloadState::Failed);
     QCOMPARE(queue->item(id).failureReason, u"1 秒没有收到数据"_s);
     QCOMPARE(connections.size(), 4); // the first try and three retries
+}
+
+void TestDownloadResume::redirectsAndBusyAnswers_data()
+{
+    QTest::addColumn<QString>(
+        "path"); // /hop/N: N redirects to itself before the song's; /busy/N: N answers 429
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("five redirects followed") << u"/hop/4"_s << true << QString();
+    QTest::newRow("a sixth redirect refused") << u"/hop/5"_s << false << u"重定向超过 5 次"_s;
+    QTest::newRow("429 twice, then the song") << u"/busy/2"_s << true << QString();
+    QTest::newRow("429 four times") << u"/busy/4"_s << false << u"服务器繁忙（HTTP 429）"_s;
+}
+
+void TestDownloadResume::redirectsAndBusyAnswers()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, done);
+    QFETCH(QString, reason);
+    auto songs = startServer({});
+    QVERIFY(songs);
+    const QByteArray song = songHref(songs->port(), 170).toUtf8();
+    const auto redirect = [](const QByteArray& location) {
+        return "HTTP/1.1 302 Found\r\nLocation: " + location +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    };
+    ScriptedServer server([&](int number, const QByteArray& requestLine) {
+        // "GET /hop/3 HTTP/1.1"
+        const QByteArrayList parts = requestLine.split(' ').value(1).split('/');
+        const int count = parts.value(2).toInt();
+        if (parts.value(1) == "hop")
+            return redirect(count > 0 ? "/hop/" + QByteArray::number(count - 1) : song);
+        if (number <= count)
+            return QByteArray("HTTP/1.1 429 Too Many Requests\r\nRetry-After: 0\r\nContent-Length: 0\r\n"
+                              "Connection: close\r\n\r\n");
+        return redirect(song);
+    });
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    auto queue = makeQueue();
+    QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
+    const QString url = u"http://127.0.0.1:%1%2"_s.arg(server.serverPort()).arg(path);
+    const int id = queue->add({{u"癸"_s, url}}, m_dir->path(), u"癸"_s).at(0);
+    QVERIFY(finished.wait(WaitMs));
+    const DownloadItem item = queue->item(id);
+    QCOMPARE(item.state, done ? DownloadState::Done : DownloadState::Failed);
+    QCOMPARE(item.failureReason, reason);
+    if (done)
+        QCOMPARE(fileSha256(item.targetPath), sha256(serviceBytes(m_network, QString::fromUtf8(song))));
 }
 
 void TestDownloadResume::concurrencyLimitHeld_data()
