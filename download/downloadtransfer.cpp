@@ -23,7 +23,6 @@ constexpr int MaxRedirects = 5;
 // Bytes Qt may hold for one reply before the socket is read no further: memory stays bounded
 // whatever the file size, and the buffer still keeps a fast connection busy.
 constexpr qint64 ReadBufferBytes = 512 * 1024;
-constexpr qint64 WriteChunkBytes = 64 * 1024;
 constexpr qsizetype HeadBytes = 4;
 
 bool isTransientStatus(int status)
@@ -320,21 +319,22 @@ void DownloadTransfer::restartFromZero()
 
 void DownloadTransfer::writeBody()
 {
-    char buffer[WriteChunkBytes];
     while (m_reply && m_reply->bytesAvailable() > 0) {
-        const qint64 count = m_reply->read(buffer, sizeof buffer);
-        if (count <= 0)
+        // readAll hands over the reply's buffered chunks without copying them; the read buffer
+        // size bounds how much that can be.
+        const QByteArray chunk = m_reply->readAll();
+        if (chunk.isEmpty())
             break;
         if (m_head.size() < HeadBytes) {
-            m_head += QByteArray(buffer, qMin<qint64>(count, HeadBytes - m_head.size()));
+            m_head += chunk.first(qMin(chunk.size(), HeadBytes - m_head.size()));
             // An HTML page answered with 200 is refused before it costs more than a few bytes.
             if (m_head.size() >= HeadBytes && !looksLikeMp3(m_head))
                 return fail(QStringLiteral("不是MP3文件"), true);
         }
         errno = 0;
-        if (m_part.write(buffer, count) != count)
+        if (m_part.write(chunk) != chunk.size())
             return fail(diskReason(errno));
-        m_received += count;
+        m_received += chunk.size();
     }
     emit progressed();
 }
