@@ -97,8 +97,25 @@ DownloadQueue::DownloadQueue(QNetworkAccessManager* network, QObject* parent)
 DownloadQueue::~DownloadQueue()
 {
     for (const auto& entry : d->entries) {
-        if (entry->transfer)
+        if (entry->transfer && !entry->transfer->isFinalizing())
             entry->transfer->stop();
+    }
+    // A song being renamed when the program quits ends here, so the store does not keep it as
+    // unfinished while its file is complete.
+    d->disk.waitForDone();
+    for (const auto& entry : d->entries) {
+        DownloadItem& item = entry->item;
+        if (!entry->transfer || !entry->transfer->isFinalizing())
+            continue;
+        entry->transfer->stop();
+        if (QFileInfo::exists(partPathFor(item.targetPath)) || !QFileInfo::exists(item.targetPath))
+            continue;
+        item.state = DownloadState::Done;
+        d->completed.append(
+            {item.url.toString(QUrl::FullyEncoded), item.targetPath, QFileInfo(item.targetPath).size()});
+        QueueBatch& batch = d->batches[item.batchId];
+        batch.doneEntries.insert(item.id, {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
+        scheduleSave();
     }
     if (d->saveTimer.isActive())
         save();
