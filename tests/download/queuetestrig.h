@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+// What the queue tests share: the local service in process, its songs' bytes and file checks.
+#pragma once
+
+#include "downloaditem.h"
+#include "localserver.h"
+
+#include <QCryptographicHash>
+#include <QEventLoop>
+#include <QFile>
+#include <QHash>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
+
+namespace Qorvin::Test {
+
+inline QString songHref(quint16 port, int songId, const QString& mirror = QStringLiteral("mirror1"))
+{
+    return QStringLiteral("http://127.0.0.1:%1/%2/%3.mp3").arg(port).arg(mirror).arg(songId);
+}
+
+inline SongLink songLink(quint16 port, int songId, const QString& titleHtml)
+{
+    return {titleHtml, songHref(port, songId)};
+}
+
+// The whole file as the service serves it, fetched in one plain request.
+inline QByteArray serviceBytes(QNetworkAccessManager& network, const QString& url)
+{
+    QNetworkRequest request{QUrl(url)};
+    request.setRawHeader("Accept-Encoding", "identity");
+    QNetworkReply* reply = network.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    reply->deleteLater();
+    return reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+}
+
+inline QByteArray sha256(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+inline QByteArray fileSha256(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result().toHex();
+}
+
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A server whose every answer is written by the test: answer(n, request line) gives the whole
+// response to the nth request (from 1); the connection closes after it.
+class ScriptedServer : public QTcpServer
+{
+public:
+    using Script = std::function<QByteArray(int number, const QByteArray& requestLine)>;
+
+    explicit ScriptedServer(Script script) : m_script(std::move(script))
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    m_buffers[socket] += socket->readAll();
+                    if (!m_buffers[socket].contains("\r\n\r\n"))
+                        return;
+                    const QByteArray line = m_buffers.take(socket).split('\r').value(0);
+                    socket->write(m_script(++m_requests, line));
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    int requests() const { return m_requests; }
+
+private:
+    Script m_script;
+    QHash<QTcpSocket*, QByteArray> m_buffers;
+    int m_requests = 0;
+};
+
+} // namespace Qorvin::Test
