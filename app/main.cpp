@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // MP3 Qorvin: one window, no command line, no settings.
+#include "downloadqueue.h"
 #include "fonts.h"
 #include "frmmain.h"
+#include "songdownloads.h"
 
 #include <QApplication>
 
@@ -13,7 +15,11 @@ int main(int argc, char* argv[])
     Qorvin::installFontSubstitutions();
     QApplication::setFont(Qorvin::defaultWindowFont());
 
+    // One download queue for the program; it outlives the window, which only shows it.
+    Qorvin::DownloadQueue downloads;
     Qorvin::frmMain window;
+    window.attachDownloads(downloads);
     window.showCentred();
+    Qorvin::restoreStoredDownloads(downloads, &window);
     return QApplication::exec();
 }
