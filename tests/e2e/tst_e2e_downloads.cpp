@@ -154,7 +154,11 @@ void TestEndToEndDownloads::downloadAllLinksOfSearch()
     QFile playlist(result.playlistPath);
     QVERIFY(playlist.open(QIODevice::ReadOnly));
     QCOMPARE(playlist.readAll(), playlistBytes(expectedPlaylist));
-    QCOMPARE(downloads->statusPanel()->text(), QStringLiteral("下载 30/30 · 100%"));
+    QTRY_COMPARE(downloads->statusPanel()->text(), QStringLiteral("下载 30/30 · 100%"));
+#ifdef QORVIN_E2E_DROP_AFTER_BYTES
+    // Every song was cut once and continued from where it broke off, not fetched again whole.
+    QCOMPARE(m_service.countRequestsContaining(".mp3 206"), qsizetype(SongCount));
+#endif
 }
 
 int main(int argc, char** argv)
