@@ -30,7 +30,7 @@ DownloadsWindow::DownloadsWindow(DownloadQueue& queue, std::function<void(const 
 {
     setObjectName(QStringLiteral("DownloadsWindow"));
     setWindowTitle(QStringLiteral("下载管理"));
-    resize(760, 440);
+    resize(720, 440);
 
     m_model = new DownloadListModel(queue, this);
     m_table = new QTableView(this);
@@ -49,8 +49,8 @@ DownloadsWindow::DownloadsWindow(DownloadQueue& queue, std::function<void(const 
     header->setSectionResizeMode(DownloadListModel::TitleColumn, QHeaderView::Stretch);
     header->resizeSection(DownloadListModel::SizeColumn, 80);
     header->resizeSection(DownloadListModel::ProgressColumn, 130);
-    header->resizeSection(DownloadListModel::RateColumn, 90);
-    header->resizeSection(DownloadListModel::StateColumn, 150);
+    header->resizeSection(DownloadListModel::RateColumn, 100);
+    header->resizeSection(DownloadListModel::StateColumn, 120);
     header->setHighlightSections(false);
 
     m_total = new QLabel(this);

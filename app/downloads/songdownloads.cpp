@@ -86,9 +86,12 @@ SongDownloads::~SongDownloads()
 
 DownloadsWindow* SongDownloads::downloadsWindow()
 {
-    if (!m_downloadsWindow)
+    if (!m_downloadsWindow) {
         m_downloadsWindow = new DownloadsWindow(
             m_queue, [this](const QUrl& folder) { m_openFolder(folder); }, &m_window);
+        // It opens over the window whose songs it shows; after that it stays where the user puts it.
+        m_downloadsWindow->move(m_window.frameGeometry().center() - m_downloadsWindow->rect().center());
+    }
     return m_downloadsWindow;
 }
 
