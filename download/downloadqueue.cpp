@@ -70,6 +70,7 @@ public:
     QHash<int, QueueBatch> batches;
     QList<CompletedFile> completed;
     QSet<int> changed;
+    DiskJobs disk;
     QTimer progressTimer;
     QTimer saveTimer;
 
@@ -253,8 +254,10 @@ void DownloadQueue::cancel(int id)
     QueueEntry* entry = d->entry(id);
     if (!entry || entry->item.state == DownloadState::Done || entry->item.state == DownloadState::Cancelled)
         return;
+    if (entry->transfer && entry->transfer->isFinalizing())
+        return; // all its bytes are in: it ends in a moment
     stopTransfer(entry);
-    removePartFiles(entry->item.targetPath);
+    d->disk.removePartFiles(entry->item.targetPath);
     entry->item.bytesReceived = 0;
     setState(entry, DownloadState::Cancelled);
     startWaiting();
@@ -281,7 +284,7 @@ void DownloadQueue::pauseAll()
             setState(entry.get(), DownloadState::Paused);
     }
     for (const auto& entry : d->entries) {
-        if (entry->item.state == DownloadState::Downloading) {
+        if (entry->item.state == DownloadState::Downloading && !entry->transfer->isFinalizing()) {
             stopTransfer(entry.get());
             setState(entry.get(), DownloadState::Paused);
         }
@@ -365,7 +368,7 @@ void DownloadQueue::start(QueueEntry* entry)
 {
     const int id = entry->item.id;
     entry->transfer =
-        new DownloadTransfer(d->network, d->timing, entry->item.url, entry->item.targetPath, this);
+        new DownloadTransfer(d->network, &d->disk, d->timing, entry->item.url, entry->item.targetPath, this);
     connect(entry->transfer, &DownloadTransfer::progressed, this, [this, id] { d->changed.insert(id); });
     connect(entry->transfer, &DownloadTransfer::finished, this,
             [this, id](const TransferOutcome& outcome) { onTransferFinished(id, outcome); });

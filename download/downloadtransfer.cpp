@@ -15,10 +15,6 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace Qorvin {
 
 namespace {
@@ -94,30 +90,21 @@ QString statusReason(int status)
     return QStringLiteral("服务器的回答无法使用（HTTP %1）").arg(status);
 }
 
-bool syncToDisk(QFile& file)
-{
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    return true;
-#endif
-}
-
 } // namespace
 
-DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, const DownloadTiming& timing,
-                                   const QUrl& url, const QString& targetPath, QObject* parent)
-    : QObject(parent), m_network(network), m_timing(timing), m_url(url), m_targetPath(targetPath),
-      m_folder(QFileInfo(targetPath).absolutePath()), m_part(partPathFor(targetPath)),
-      m_stallTimer(new QTimer(this)), m_retryTimer(new QTimer(this))
+DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, DiskJobs* disk,
+                                   const DownloadTiming& timing, const QUrl& url, const QString& targetPath,
+                                   QObject* parent)
+    : QObject(parent), m_network(network), m_disk(disk), m_timing(timing), m_url(url),
+      m_targetPath(targetPath), m_folder(QFileInfo(targetPath).absolutePath()),
+      m_part(partPathFor(targetPath)), m_stallTimer(new QTimer(this)), m_retryTimer(new QTimer(this))
 {
     m_stallTimer->setSingleShot(true);
     m_stallTimer->setInterval(m_timing.stallTimeoutMs);
     connect(m_stallTimer, &QTimer::timeout, this, &DownloadTransfer::onStalled);
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &DownloadTransfer::beginAttempt);
+    connect(m_disk, &DiskJobs::finalized, this, &DownloadTransfer::onFinalized);
 }
 
 DownloadTransfer::~DownloadTransfer()
@@ -146,9 +133,11 @@ void DownloadTransfer::stop()
 void DownloadTransfer::dropReply()
 {
     m_stallTimer->stop();
+    m_afterReply = {};
     if (m_reply) {
         m_reply->disconnect(this);
-        m_reply->abort();
+        if (m_reply->isRunning())
+            m_reply->abort();
         m_reply->deleteLater();
     }
     m_reply = nullptr;
@@ -237,6 +226,8 @@ void DownloadTransfer::onReadyRead()
         readStatus();
     if (m_body == Body::Accepted)
         writeBody();
+    else if (m_body == Body::Ignored && m_reply)
+        m_reply->skip(m_reply->bytesAvailable()); // an error page's body is of no use
 }
 
 void DownloadTransfer::readStatus()
@@ -273,20 +264,30 @@ void DownloadTransfer::readStatus()
         }
         return restartFromZero();
     } else if (isTransientStatus(status)) {
-        return retryLater(statusReason(status),
-                          retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc()));
+        const qint64 retryAfter =
+            retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
+        return afterReply([this, status, retryAfter] { retryLater(statusReason(status), retryAfter); });
     } else {
-        return fail(statusReason(status));
+        return afterReply([this, status] { fail(statusReason(status)); });
     }
 
     if (!etag.isEmpty() || !lastModified.isEmpty() || status == 200) {
         m_record.etag = etag;
         m_record.lastModified = lastModified;
     }
-    if (!writePartRecord(partRecordPathFor(m_targetPath), m_record))
-        return fail(diskErrorReason(m_folder, partRecordPathFor(m_targetPath), errno, QString()));
+    m_disk->writeRecord(m_targetPath, m_record);
     m_body = Body::Accepted;
     emit progressed();
+}
+
+void DownloadTransfer::afterReply(std::function<void()> action)
+{
+    // An error answer is left to end by itself: aborting it while Qt still reports its error
+    // makes Qt report the error twice.
+    if (m_reply && m_reply->isRunning())
+        m_afterReply = std::move(action);
+    else
+        action();
 }
 
 bool DownloadTransfer::truncatePart()
@@ -307,7 +308,7 @@ void DownloadTransfer::restartFromZero()
         return retryLater(QStringLiteral("服务器的分段回答前后不一致"));
     m_restartedThisAttempt = true;
     m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
-    QFile::remove(partRecordPathFor(m_targetPath));
+    m_disk->removeRecord(m_targetPath);
     if (!truncatePart())
         return;
     sendRequest(false);
@@ -352,6 +353,8 @@ void DownloadTransfer::onReplyFinished()
     reply->deleteLater();
     m_reply = nullptr;
 
+    if (m_afterReply)
+        return std::exchange(m_afterReply, {})();
     if (m_body == Body::Ignored)
         return;
     if (m_stalled)
@@ -367,8 +370,6 @@ void DownloadTransfer::onReplyFinished()
 
 void DownloadTransfer::complete()
 {
-    if (!syncToDisk(m_part))
-        return fail(diskReason(errno));
     if (m_record.expectedSize > 0 && m_received != m_record.expectedSize) {
         if (m_received > m_record.expectedSize)
             return fail(QStringLiteral("文件大小不符：收到 %1 字节，应为 %2 字节")
@@ -382,19 +383,18 @@ void DownloadTransfer::complete()
     if (!looksLikeMp3(m_head))
         return fail(QStringLiteral("不是MP3文件"), true);
     m_part.close();
+    m_finalizeToken = m_disk->finalize(m_targetPath, m_received);
+}
 
-    // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number.
-    QString finalPath = m_targetPath;
-    const QFileInfo target(m_targetPath);
-    for (int copy = 2; QFileInfo::exists(finalPath) && copy < 1000; ++copy)
-        finalPath = target.dir().filePath(target.completeBaseName() + QStringLiteral(" (%1).").arg(copy) +
-                                          target.suffix());
-    if (!QFile::rename(m_part.fileName(), finalPath)) {
-        const int error = errno;
-        return fail(diskErrorReason(m_folder, finalPath, error, m_part.errorString()));
-    }
-    QFile::remove(partRecordPathFor(m_targetPath));
-    finish({true, {}, finalPath, m_received});
+void DownloadTransfer::onFinalized(quint64 token, const TransferOutcome& outcome)
+{
+    if (token != m_finalizeToken)
+        return;
+    m_finalizeToken = 0;
+    if (outcome.ok)
+        finish(outcome);
+    else
+        fail(outcome.reason);
 }
 
 void DownloadTransfer::retryLater(const QString& reason, qint64 retryAfter)
@@ -420,8 +420,9 @@ void DownloadTransfer::fail(const QString& reason, bool removePart)
 {
     dropReply();
     m_part.close();
-    if (removePart)
-        removePartFiles(m_targetPath);
+    // An empty part file holds nothing to continue.
+    if (removePart || m_received == 0)
+        m_disk->removePartFiles(m_targetPath);
     finish({false, reason, {}, m_received});
 }
 
