@@ -1,5 +1,6 @@
-# How fast the local search service makes its pages: a crawl must never wait for it.
+# How fast the local search service makes its pages and serves its files: a crawl or a download
+# must never wait for it.
 if(TARGET qorvin_localservice_pages)
   add_executable(service_bench ${CMAKE_CURRENT_SOURCE_DIR}/service_bench.cpp)
-  target_link_libraries(service_bench PRIVATE qorvin_localservice_pages benchmark::benchmark_main qorvin_options)
+  target_link_libraries(service_bench PRIVATE qorvin_localservice_server benchmark::benchmark_main qorvin_options)
 endif()

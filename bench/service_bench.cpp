@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "catalogue.h"
 #include "gbkcodec.h"
+#include "localserver.h"
 #include "pagegenerator.h"
+#include "songaudio.h"
 #include "topiclists.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -73,3 +80,89 @@ static void BM_PageGeneratorStart(benchmark::State& state)
         benchmark::DoNotOptimize(PageGenerator());
 }
 BENCHMARK(BM_PageGeneratorStart)->Unit(benchmark::kMillisecond);
+
+// Making a song's file, in the chunks a connection sends: what serving costs besides the socket.
+static void BM_SongFileChunks(benchmark::State& state)
+{
+    const SongFile file = SongAudio::fileOf(1448);
+    constexpr qint64 Chunk = 64 * 1024;
+    for (auto _ : state) {
+        for (qint64 at = 0; at < file.size(); at += Chunk)
+            benchmark::DoNotOptimize(file.read(at, Chunk));
+    }
+    state.SetBytesProcessed(state.iterations() * file.size());
+}
+BENCHMARK(BM_SongFileChunks)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The service on a thread of its own, as a process of its own would be.
+class ServiceThread
+{
+public:
+    ServiceThread()
+    {
+        m_thread.start();
+        m_anchor.moveToThread(&m_thread);
+        QMetaObject::invokeMethod(
+            &m_anchor,
+            [this] {
+                m_server = new LocalServer;
+                m_server->listen();
+                m_port = m_server->port();
+            },
+            Qt::BlockingQueuedConnection);
+    }
+    ~ServiceThread()
+    {
+        QMetaObject::invokeMethod(
+            &m_anchor, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    quint16 port() const { return m_port; }
+
+private:
+    QThread m_thread;
+    QObject m_anchor;
+    LocalServer* m_server = nullptr;
+    quint16 m_port = 0;
+};
+
+QCoreApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "service_bench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+} // namespace
+
+// One whole file over a kept-alive loopback connection, as a download fetches it.
+static void BM_ServeSongFile(benchmark::State& state)
+{
+    application();
+    const ServiceThread service;
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, service.port());
+    if (!client.waitForConnected(5000)) {
+        state.SkipWithError("cannot connect");
+        return;
+    }
+    const qint64 size = SongAudio::fileOf(1448).size();
+    const QByteArray request = "GET /mirror1/1448.mp3 HTTP/1.1\r\nHost: x\r\n\r\n";
+    for (auto _ : state) {
+        client.write(request);
+        qint64 received = 0;
+        while (received < size && client.waitForReadyRead(5000))
+            received += client.readAll().size();
+        if (received < size) {
+            state.SkipWithError("the answer did not come");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * size);
+}
+BENCHMARK(BM_ServeSongFile)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -93,6 +93,7 @@ bool HttpConnection::isIdle() const
 void HttpConnection::close()
 {
     m_socket->abort();
+    deleteLater(); // a socket already closed on the other side emits no more signals
 }
 
 void HttpConnection::touch()
@@ -106,7 +107,7 @@ void HttpConnection::onIdleTimeout()
 {
     // An answer held back or left unfinished on purpose is no idle connection: the client waits.
     if (isIdle() || m_lingering)
-        m_socket->abort();
+        close();
     else
         touch();
 }
@@ -176,7 +177,6 @@ int HttpConnection::onHeadersComplete(http_parser* parser)
     request.versionMinor = parser->http_minor;
     for (auto& field : request.headers)
         field.second = field.second.trimmed();
-    request.url = QUrl::fromEncoded(request.target);
     return 0;
 }
 
@@ -391,7 +391,7 @@ void HttpConnection::linger()
     // Send the end of the stream after the answer, keep reading what still comes, then close.
     ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
     m_socket->readAll();
-    QTimer::singleShot(LingerMs, this, [this] { m_socket->abort(); });
+    QTimer::singleShot(LingerMs, this, &HttpConnection::close);
 }
 
 } // namespace Qorvin::LocalService

@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
-#include <QUrl>
 
 namespace Qorvin::LocalService {
 
@@ -13,7 +12,6 @@ struct HttpRequest
 {
     QByteArray method;
     QByteArray target; // as sent: origin-form "/m?..." or proxy-form "http://host/m?..."
-    QUrl url;
     int versionMajor = 1;
     int versionMinor = 1;
     QList<QPair<QByteArray, QByteArray>> headers;

@@ -114,6 +114,9 @@ void LocalServer::acceptConnections()
     limits.idleTimeoutMs = m_options.idleTimeoutMs;
     while (QTcpSocket* socket = m_tcp.nextPendingConnection()) {
         auto* connection = new HttpConnection(socket, limits, this);
+        m_connections.append(connection);
+        connect(connection, &QObject::destroyed, this,
+                [this, connection] { m_connections.removeOne(connection); });
         connect(connection, &HttpConnection::requestReceived, this,
                 [this, connection](quint64 sequence, const HttpRequest& request) {
                     onRequest(connection, sequence, request);
@@ -127,8 +130,7 @@ void LocalServer::onAcceptError()
     // spinning, and the connection idle for longest makes room for the new client.
     m_tcp.pauseAccepting();
     HttpConnection* oldest = nullptr;
-    const auto connections = findChildren<HttpConnection*>(Qt::FindDirectChildrenOnly);
-    for (HttpConnection* connection : connections) {
+    for (HttpConnection* connection : std::as_const(m_connections)) {
         if (connection->isIdle() && (!oldest || connection->idleMs() > oldest->idleMs()))
             oldest = connection;
     }

@@ -8,6 +8,7 @@
 #include "serveroptions.h"
 #include "song.h"
 
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QTcpServer>
@@ -54,8 +55,9 @@ private:
     quint16 m_port = 0;
     qint64 m_pageCount = 0;
     qint64 m_failureCount = 0;
-    qint64 m_fileCount = 0;      // file requests that reached the not-MP3 fault's count
-    QSet<SongId> m_droppedSongs; // files whose first answer was cut already
+    qint64 m_fileCount = 0;               // file requests that reached the not-MP3 fault's count
+    QSet<SongId> m_droppedSongs;          // files whose first answer was cut already
+    QList<HttpConnection*> m_connections; // open ones, oldest first
     std::shared_ptr<FileStats> m_stats;
 };
 

@@ -29,6 +29,9 @@ void TestByteRange::ranges_data()
     QTest::newRow("last more than all") << QByteArray("bytes=-5000") << part << 0LL << 999LL;
     QTest::newRow("end past the file") << QByteArray("bytes=990-2000") << part << 990LL << 999LL;
     QTest::newRow("last byte") << QByteArray("bytes=999-999") << part << 999LL << 999LL;
+    QTest::newRow("unit in capitals") << QByteArray("BYTES=0-99") << part << 0LL << 99LL;
+    QTest::newRow("unit in mixed case") << QByteArray("Bytes=400-") << part << 400LL << 999LL;
+    QTest::newRow("unit alone") << QByteArray("bytes") << whole << 0LL << -1LL;
     QTest::newRow("blanks") << QByteArray(" bytes= 5 - 9 ") << part << 5LL << 9LL;
     QTest::newRow("starts at the end") << QByteArray("bytes=1000-") << none << 0LL << -1LL;
     QTest::newRow("last zero") << QByteArray("bytes=-0") << none << 0LL << -1LL;
