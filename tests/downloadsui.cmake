@@ -1,10 +1,5 @@
-# The window side of downloading: the downloads list, its panel and window without the engine;
-# the result view's menu, link clicks and the question before quitting with it.
-if(NOT TARGET qorvin_downloadsui)
-  return()
-endif()
-qorvin_add_test(NAME tst_downloadlist SOURCES app/tst_downloadlist.cpp LIBS qorvin_downloadsui LABEL gui)
-# The engine's answers need the offscreen platform and no sandbox; the window is the program's.
+# The window side of downloading against the real engine offscreen: the result view's menu, link
+# clicks, the question before quitting, the downloads list and the status bar panel.
 if(NOT TARGET qorvin_gui)
   return()
 endif()

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Downloading from the result view against the real engine, offscreen: the song links read from
-// the page, the context menu, a left click on a link, and the question before quitting.
+// the page, the context menu, a left click on a link, the question before quitting; and the
+// downloads list, its cells and the status bar panel over a queue whose songs never arrive.
 #include "downloadfolder.h"
+#include "downloadlistmodel.h"
 #include "downloadqueue.h"
 #include "downloadstatuspanel.h"
 #include "downloadswindow.h"
@@ -11,6 +13,7 @@
 #include "resultsonglinks.h"
 #include "songdownloads.h"
 #include "songlinktext.h"
+#include "transfertext.h"
 #include "webbrowser.h"
 
 #include <QAbstractButton>
@@ -33,6 +36,7 @@
 #include <memory>
 
 using namespace Qorvin;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -73,7 +77,16 @@ struct QueueUnderTest
         queue.setStorePath(folder.filePath(QStringLiteral("downloads.json")));
         rememberDownloadBaseFolder(folder.filePath(QStringLiteral("songs")));
     }
+    QList<int> add(const QList<SongLink>& links)
+    {
+        return queue.add(links, folder.path(), QStringLiteral("歌"));
+    }
 };
+
+QString cell(const DownloadListModel& model, int row, int column)
+{
+    return model.data(model.index(row, column)).toString();
+}
 
 // The result view alone: a browser in a window with a status bar, and the downloads over it.
 struct ResultViewUnderTest
@@ -83,7 +96,6 @@ struct ResultViewUnderTest
     WebBrowser* browser = new WebBrowser(&window);
     QStatusBar* bar = new QStatusBar(&window);
     QList<QUrl> elsewhere;
-    QList<QUrl> folders;
     SongDownloads* downloads = nullptr;
 
     ResultViewUnderTest()
@@ -94,7 +106,6 @@ struct ResultViewUnderTest
         downloads = new SongDownloads(
             t.queue, *browser, *bar, window, [] { return QStringLiteral(" 测试 "); },
             [this](const QUrl& url) { elsewhere.append(url); });
-        downloads->setFolderOpener([this](const QUrl& folder) { folders.append(folder); });
         window.resize(800, 600);
         window.show();
     }
@@ -185,13 +196,19 @@ private slots:
     void songLinksReadFromPage();
     void contextMenuActions_data();
     void contextMenuActions();
-    void rightClickOnPageOffersMenu();
-    void downloadAllQueuesPageOnce();
-    void leftClickOnLink_data();
-    void leftClickOnLink();
-    void openDownloadFolder();
+    void mouseOnLink_data();
+    void mouseOnLink();
     void quitQuestion_data();
     void quitQuestion();
+
+    void cellTexts_data();
+    void cellTexts();
+    void listAndPanelFollowQueue();
+    void linksNotQueued_data();
+    void linksNotQueued();
+    void indexOfSongLink_data();
+    void indexOfSongLink();
+    void scriptValueToLinks();
 
 private:
     SilentServer m_server;
@@ -209,8 +226,6 @@ void TestSongDownloads::songLinksReadFromPage_data()
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QUrl>("address");
 
-    QTest::newRow("plain") << QStringLiteral("红豆 - 王菲") << QStringLiteral("http://h.example/1.mp3")
-                           << QStringLiteral("红豆 - 王菲") << QUrl(QStringLiteral("http://h.example/1.mp3"));
     QTest::newRow("references") << QStringLiteral("Rock &amp; Roll")
                                 << QStringLiteral("http://h.example/r&amp;b/a.mp3")
                                 << QStringLiteral("Rock & Roll")
@@ -298,54 +313,23 @@ void TestSongDownloads::contextMenuActions()
     }
 }
 
-void TestSongDownloads::rightClickOnPageOffersMenu()
+void TestSongDownloads::mouseOnLink_data()
 {
-    ResultViewUnderTest view;
-    QVERIFY(view.show(
-        "<html><body style='margin:0'><table><tr><td class=d1><a href='" + m_server.songLink(5).toUtf8() +
-        "' style='display:block;width:300px;height:200px'>song</a></td></tr></table></body></html>"));
-    QTest::mouseClick(view.surface(), Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
-    QTRY_VERIFY_WITH_TIMEOUT(view.downloads->contextMenu(), PageTimeoutMs);
-    QVERIFY(actionTexts(view.downloads->contextMenu()).contains(QStringLiteral("下载此歌曲")));
-}
-
-void TestSongDownloads::downloadAllQueuesPageOnce()
-{
-    ResultViewUnderTest view;
-    const QStringList links{m_server.songLink(1), m_server.songLink(2), m_server.songLink(3)};
-    QVERIFY(view.showResultPage({QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")}, links));
-
-    for (int round = 0; round < 2; ++round) {
-        emit view.browser->contextMenuRequested(QPoint(40, 40), QUrl());
-        QTRY_VERIFY_WITH_TIMEOUT(view.downloads->contextMenu(), PageTimeoutMs);
-        actionNamed(view.downloads->contextMenu(), QStringLiteral("下载全部链接"))->trigger();
-        view.downloads->contextMenu()->close();
-        QTRY_VERIFY(!view.downloads->contextMenu());
-    }
-    // The second time finds every song queued already.
-    const QList<DownloadItem> items = view.t.queue.items();
-    QCOMPARE(items.size(), 3);
-    const QString folder = batchFolder(QStringLiteral("测试"));
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        QCOMPARE(items.at(i).url, QUrl(links.at(i)));
-        QCOMPARE(QFileInfo(items.at(i).targetPath).absolutePath(), folder);
-    }
-    QVERIFY(view.downloads->downloadsWindow()->isVisible());
-    QCOMPARE(view.downloads->statusPanel()->text(), view.t.queue.progress().text());
-}
-
-void TestSongDownloads::leftClickOnLink_data()
-{
+    QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QString>("cellClass");
     QTest::addColumn<bool>("downloaded");
-    QTest::newRow("song link") << QStringLiteral("d1") << true;
-    QTest::newRow("other site") << QStringLiteral("t") << false;
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("left on a song") << Qt::LeftButton << QStringLiteral("d1") << true << false;
+    QTest::newRow("left on another site") << Qt::LeftButton << QStringLiteral("t") << false << false;
+    QTest::newRow("right on a song") << Qt::RightButton << QStringLiteral("d1") << false << true;
 }
 
-void TestSongDownloads::leftClickOnLink()
+void TestSongDownloads::mouseOnLink()
 {
+    QFETCH(Qt::MouseButton, button);
     QFETCH(QString, cellClass);
     QFETCH(bool, downloaded);
+    QFETCH(bool, menu);
 
     ResultViewUnderTest view;
     const QString link = m_server.songLink(7);
@@ -353,23 +337,15 @@ void TestSongDownloads::leftClickOnLink()
         "<html><body style='margin:0'><table><tr><td class=" + cellClass.toUtf8() + "><a href='" +
         link.toUtf8() +
         "' style='display:block;width:300px;height:200px'>song</a></td></tr></table></body></html>"));
-    QTest::mouseClick(view.surface(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-    QTRY_VERIFY_WITH_TIMEOUT(view.t.queue.items().size() + view.elsewhere.size() > 0, PageTimeoutMs);
+    QTest::mouseClick(view.surface(), button, Qt::NoModifier, QPoint(50, 50));
+    QTRY_VERIFY_WITH_TIMEOUT(view.t.queue.items().size() + view.elsewhere.size() > 0 ||
+                                 view.downloads->contextMenu(),
+                             PageTimeoutMs);
     QTest::qWait(200);
     QCOMPARE(view.t.queue.items().size(), downloaded ? 1 : 0);
-    QCOMPARE(view.elsewhere, downloaded ? QList<QUrl>{} : QList<QUrl>{QUrl(link)});
-}
-
-void TestSongDownloads::openDownloadFolder()
-{
-    ResultViewUnderTest view;
-    QVERIFY(view.showResultPage({}, {}));
-    emit view.browser->contextMenuRequested(QPoint(40, 40), QUrl());
-    QTRY_VERIFY_WITH_TIMEOUT(view.downloads->contextMenu(), PageTimeoutMs);
-    actionNamed(view.downloads->contextMenu(), QStringLiteral("打开下载文件夹"))->trigger();
-    // Before any song of the keyword arrived, its folder is not there yet; the base folder is.
-    QCOMPARE(view.folders, QList<QUrl>{QUrl::fromLocalFile(downloadBaseFolder())});
-    QVERIFY(QFileInfo(downloadBaseFolder()).isDir());
+    QCOMPARE(view.elsewhere, downloaded || menu ? QList<QUrl>{} : QList<QUrl>{QUrl(link)});
+    if (menu)
+        QVERIFY(actionTexts(view.downloads->contextMenu()).contains(QStringLiteral("下载此歌曲")));
 }
 
 void TestSongDownloads::quitQuestion_data()
@@ -417,6 +393,182 @@ void TestSongDownloads::quitQuestion()
     if (downloading && !closes)
         QCOMPARE(t.queue.items().at(0).state, DownloadState::Downloading);
     window.reset();
+}
+
+void TestSongDownloads::cellTexts_data()
+{
+    QTest::addColumn<DownloadState>("state");
+    QTest::addColumn<qint64>("received");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QString>("stateText");
+
+    const auto running = DownloadState::Downloading;
+    QTest::newRow("size unknown") << running << qint64(5000) << qint64(-1) << QString() << 0 << u"下载中"_s;
+    QTest::newRow("half") << running << qint64(1572864) << qint64(3145728) << u"3.0 MB"_s << 50
+                          << u"下载中"_s;
+    QTest::newRow("paused part") << DownloadState::Paused << qint64(1023) << qint64(4096) << u"4.0 kB"_s << 24
+                                 << u"已暂停"_s;
+    // A server can send more than it announced; the bar still ends at its end.
+    QTest::newRow("more than announced")
+        << running << qint64(9000) << qint64(4096) << u"4.0 kB"_s << 100 << u"下载中"_s;
+    QTest::newRow("done of unknown size")
+        << DownloadState::Done << qint64(2048) << qint64(-1) << QString() << 100 << u"已完成"_s;
+    QTest::newRow("failed") << DownloadState::Failed << qint64(0) << qint64(2048) << u"2.0 kB"_s << 0
+                            << u"失败：不是MP3文件"_s;
+}
+
+void TestSongDownloads::cellTexts()
+{
+    QFETCH(DownloadState, state);
+    QFETCH(qint64, received);
+    QFETCH(qint64, total);
+    QFETCH(QString, size);
+    QFETCH(int, percent);
+    QFETCH(QString, stateText);
+    DownloadItem item;
+    item.state = state;
+    item.bytesReceived = received;
+    item.bytesTotal = total;
+    if (state == DownloadState::Failed)
+        item.failureReason = u"不是MP3文件"_s;
+    QCOMPARE(sizeText(item.bytesTotal), size);
+    QCOMPARE(progressPercent(item), percent);
+    QCOMPARE(Qorvin::stateText(item), stateText);
+}
+
+void TestSongDownloads::listAndPanelFollowQueue()
+{
+    QueueUnderTest t;
+    DownloadListModel model(t.queue);
+    QWidget bar;
+    DownloadStatusPanel panel(t.queue, &bar);
+    bar.show();
+    QVERIFY(panel.isHidden());
+    const QList<int> ids = t.add({{QStringLiteral("Rock &amp; Roll"), m_server.songLink(1)},
+                                  {QStringLiteral("<b>红豆</b>"), m_server.songLink(2)},
+                                  {QStringLiteral("无链接"), QStringLiteral("javascript:void(0)")}});
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(cell(model, 0, DownloadListModel::TitleColumn), QStringLiteral("Rock & Roll"));
+    QCOMPARE(cell(model, 1, DownloadListModel::TitleColumn), QStringLiteral("红豆"));
+    QCOMPARE(model.data(model.index(1, 0), DownloadListModel::IdRole).toInt(), ids.at(1));
+    QVERIFY(cell(model, 2, DownloadListModel::StateColumn).startsWith(QStringLiteral("失败：")));
+    QCOMPARE(
+        model.data(model.index(0, DownloadListModel::ProgressColumn), DownloadListModel::PercentRole).toInt(),
+        0);
+
+    QTRY_COMPARE(panel.text(), t.queue.progress().text());
+    QVERIFY(panel.isVisible());
+    QSignalSpy clicks(&panel, &DownloadStatusPanel::clicked);
+    QTest::mouseClick(&panel, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+
+    // State changes reach the rows at once.
+    t.queue.pause(ids.at(0));
+    QCOMPARE(cell(model, 0, DownloadListModel::StateColumn), QStringLiteral("已暂停"));
+    QCOMPARE(cell(model, 0, DownloadListModel::RateColumn), QString());
+    t.queue.cancel(ids.at(1));
+    QCOMPARE(cell(model, 1, DownloadListModel::StateColumn), QStringLiteral("已取消"));
+
+    // Clearing drops the cancelled row and keeps the others in their order.
+    t.queue.clearFinished();
+    QCOMPARE(model.rowCount(), t.queue.items().size());
+    QCOMPARE(model.rowOf(ids.at(1)), -1);
+    QCOMPARE(model.itemAt(0).id, ids.at(0));
+    QCOMPARE(model.itemAt(model.rowCount()).id, 0);
+    QTRY_COMPARE(panel.text(), t.queue.progress().text());
+
+    t.queue.cancel(ids.at(0));
+    t.queue.cancel(ids.at(2));
+    t.queue.clearFinished();
+    QTRY_VERIFY(panel.isHidden());
+}
+
+void TestSongDownloads::linksNotQueued_data()
+{
+    QTest::addColumn<QList<DownloadState>>("queuedStates");
+    QTest::addColumn<QStringList>("hrefs");
+    QTest::addColumn<QStringList>("fetched");
+
+    const QString a = QStringLiteral("http://h/a.mp3");
+    const QString b = QStringLiteral("http://h/b.mp3");
+    QTest::newRow("twice on the page") << QList<DownloadState>{} << QStringList{a, a} << QStringList{a};
+    QTest::newRow("running") << QList<DownloadState>{DownloadState::Downloading} << QStringList{a, b}
+                             << QStringList{b};
+    QTest::newRow("paused goes on, not again")
+        << QList<DownloadState>{DownloadState::Paused} << QStringList{a} << QStringList{};
+    QTest::newRow("failed is retried, not again")
+        << QList<DownloadState>{DownloadState::Failed} << QStringList{a} << QStringList{};
+    QTest::newRow("done fetches again")
+        << QList<DownloadState>{DownloadState::Done} << QStringList{a} << QStringList{a};
+    QTest::newRow("escaped the same")
+        << QList<DownloadState>{DownloadState::Waiting}
+        << QStringList{QStringLiteral("http://h/%61.mp3"), QStringLiteral(" http://h/a.mp3")}
+        << QStringList{};
+}
+
+void TestSongDownloads::linksNotQueued()
+{
+    QFETCH(QList<DownloadState>, queuedStates);
+    QFETCH(QStringList, hrefs);
+    QFETCH(QStringList, fetched);
+
+    QList<DownloadItem> queued;
+    for (DownloadState state : queuedStates) {
+        DownloadItem item;
+        item.url = QUrl(QStringLiteral("http://h/a.mp3"));
+        item.state = state;
+        queued.append(item);
+    }
+    QList<SongLink> links;
+    for (const QString& href : std::as_const(hrefs))
+        links.append({QStringLiteral("歌"), href});
+    QStringList result;
+    for (const SongLink& link : Qorvin::linksNotQueued(queued, links))
+        result.append(link.hrefHtml);
+    QCOMPARE(result, fetched);
+}
+
+void TestSongDownloads::indexOfSongLink_data()
+{
+    QTest::addColumn<QStringList>("hrefs");
+    QTest::addColumn<QUrl>("followed");
+    QTest::addColumn<int>("index");
+
+    const QStringList page{QStringLiteral("http://h/r&amp;b/a.mp3"), QStringLiteral("http://h/歌 1.mp3"),
+                           QStringLiteral("http://h/x.mp3?a=1&amp;b=2")};
+    QTest::newRow("character reference") << page << QUrl(QStringLiteral("http://h/r&b/a.mp3")) << 0;
+    QTest::newRow("escaped by the engine") << page << QUrl(QStringLiteral("http://h/%E6%AD%8C%201.mp3")) << 1;
+    QTest::newRow("query") << page << QUrl(QStringLiteral("http://h/x.mp3?a=1&b=2")) << 2;
+    QTest::newRow("another site") << page << QUrl(QStringLiteral("http://www.example.com/")) << -1;
+    QTest::newRow("nothing under the pointer") << page << QUrl() << -1;
+}
+
+void TestSongDownloads::indexOfSongLink()
+{
+    QFETCH(QStringList, hrefs);
+    QFETCH(QUrl, followed);
+    QFETCH(int, index);
+    QList<SongLink> links;
+    for (const QString& href : std::as_const(hrefs))
+        links.append({QStringLiteral("歌"), href});
+    QCOMPARE(Qorvin::indexOfSongLink(links, followed), qsizetype(index));
+}
+
+void TestSongDownloads::scriptValueToLinks()
+{
+    // The attribute comes decoded; it goes back to markup so the queue decodes it exactly once.
+    const QVariantList value{
+        QVariantList{QStringLiteral(" Rock &amp; Roll"), QStringLiteral("http://h/r&amp;b.mp3")},
+        QVariantList{QStringLiteral("only one")},
+        QVariantList{QStringLiteral("<b>红</b>"), QStringLiteral("http://h/a.mp3?x=1&y=\"2\"")}};
+    const QList<SongLink> links = songLinksFromScriptValue(value);
+    QCOMPARE(links.size(), 2);
+    QCOMPARE(links.at(0).titleHtml, QStringLiteral(" Rock &amp; Roll"));
+    QCOMPARE(links.at(0).hrefHtml, QStringLiteral("http://h/r&amp;amp;b.mp3"));
+    QCOMPARE(links.at(1).hrefHtml, QStringLiteral("http://h/a.mp3?x=1&amp;y=&quot;2&quot;"));
+    QVERIFY(songLinksFromScriptValue(QVariant()).isEmpty());
 }
 
 int main(int argc, char** argv)
