@@ -63,6 +63,8 @@ DownloadsWindow::DownloadsWindow(DownloadQueue& queue, std::function<void(const 
 
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &DownloadsWindow::updateButtons);
+    // Rows cleared away take their selection with them without a selection change.
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DownloadsWindow::updateButtons);
     // The totals are summed over the whole queue once for all the reports that arrive together.
     auto* totalsTimer = new QTimer(this);
     totalsTimer->setSingleShot(true);
