@@ -70,21 +70,49 @@ DiskJobs::~DiskJobs()
     m_pool.waitForDone();
 }
 
-void DiskJobs::writeRecord(const QString& targetPath, const PartRecord& record)
+void DiskJobs::setPending(const QString& targetPath, const std::optional<PartRecord>& record)
 {
-    m_pool.start([targetPath, record] { writePartRecord(partRecordPathFor(targetPath), record); });
+    QMutexLocker lock(&m_mutex);
+    const quint64 job = m_nextJob++;
+    m_pending.insert(targetPath, {record, job});
+    m_pool.start([this, targetPath, record, job] {
+        if (record)
+            writePartRecord(partRecordPathFor(targetPath), *record);
+        else
+            Qorvin::removePartFiles(targetPath);
+        jobDone(targetPath, job);
+    });
 }
 
-void DiskJobs::removeRecord(const QString& targetPath)
+void DiskJobs::jobDone(const QString& targetPath, quint64 job)
 {
-    m_pool.start([targetPath] { QFile::remove(partRecordPathFor(targetPath)); });
+    QMutexLocker lock(&m_mutex);
+    const auto found = m_pending.constFind(targetPath);
+    if (found != m_pending.cend() && found->job == job)
+        m_pending.erase(found);
+}
+
+void DiskJobs::writeRecord(const QString& targetPath, const PartRecord& record)
+{
+    setPending(targetPath, record);
+}
+
+PartRecord DiskJobs::readRecord(const QString& targetPath) const
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        const auto found = m_pending.constFind(targetPath);
+        if (found != m_pending.cend())
+            return found->record.value_or(PartRecord{});
+    }
+    return readPartRecord(partRecordPathFor(targetPath));
 }
 
 void DiskJobs::removePartFiles(const QString& targetPath)
 {
     // At once, for the caller; and again after the jobs queued before, which may write a record.
     Qorvin::removePartFiles(targetPath);
-    m_pool.start([targetPath] { Qorvin::removePartFiles(targetPath); });
+    setPending(targetPath, std::nullopt);
 }
 
 quint64 DiskJobs::finalize(const QString& targetPath, qint64 size)

@@ -5,11 +5,14 @@
 
 #include "partrecord.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
 
 #include <atomic>
+#include <optional>
 
 namespace Qorvin {
 
@@ -31,7 +34,8 @@ public:
     ~DiskJobs() override;
 
     void writeRecord(const QString& targetPath, const PartRecord& record);
-    void removeRecord(const QString& targetPath);
+    // The record as the queued jobs leave it: one still waiting to be written counts already.
+    PartRecord readRecord(const QString& targetPath) const;
     // Removes the part file and its record now, and once more after the jobs already queued.
     void removePartFiles(const QString& targetPath);
 
@@ -46,6 +50,17 @@ signals:
     void finalized(quint64 token, const Qorvin::TransferOutcome& outcome);
 
 private:
+    void setPending(const QString& targetPath, const std::optional<PartRecord>& record);
+    void jobDone(const QString& targetPath, quint64 job);
+
+    struct Pending
+    {
+        std::optional<PartRecord> record; // empty: removed
+        quint64 job = 0;                  // the last job that changes it
+    };
+    mutable QMutex m_mutex;
+    QHash<QString, Pending> m_pending; // by target path
+    quint64 m_nextJob = 1;
     QThreadPool m_pool;
     std::atomic<quint64> m_nextToken{1};
 };

@@ -176,7 +176,7 @@ QString DownloadQueue::freeTargetPath(const QString& folder, const QString& file
         if (reserved.contains(path) || QFileInfo::exists(path))
             continue;
         // A part file of the same link is continued; one of another link belongs to someone else.
-        if (QFileInfo::exists(partPathFor(path)) && readPartRecord(partRecordPathFor(path)).url != link)
+        if (QFileInfo::exists(partPathFor(path)) && d->disk.readRecord(path).url != link)
             continue;
         return path;
     }
@@ -312,6 +312,11 @@ void DownloadQueue::clearFinished()
         d->changed.remove(entry->item.id);
         return true;
     });
+    // A batch that has ended and shows no items any more is forgotten.
+    d->batches.removeIf([this](const QHash<int, QueueBatch>::iterator& batch) {
+        return batch->reported && std::none_of(batch->ids.cbegin(), batch->ids.cend(),
+                                               [this](int id) { return d->byId.contains(id); });
+    });
     for (int id : std::as_const(removed))
         emit itemRemoved(id);
     scheduleSave();
@@ -352,8 +357,10 @@ void DownloadQueue::setStorePath(const QString& path)
 void DownloadQueue::startWaiting()
 {
     int running = 0;
+    // The limit is on connections: a download that only waits for its sync and rename holds none.
     for (const auto& entry : d->entries)
-        running += entry->item.state == DownloadState::Downloading ? 1 : 0;
+        running +=
+            entry->item.state == DownloadState::Downloading && !entry->transfer->isFinalizing() ? 1 : 0;
     for (const auto& entry : d->entries) {
         if (running >= d->maxConcurrent)
             break;
@@ -370,6 +377,7 @@ void DownloadQueue::start(QueueEntry* entry)
     entry->transfer =
         new DownloadTransfer(d->network, &d->disk, d->timing, entry->item.url, entry->item.targetPath, this);
     connect(entry->transfer, &DownloadTransfer::progressed, this, [this, id] { d->changed.insert(id); });
+    connect(entry->transfer, &DownloadTransfer::bytesComplete, this, &DownloadQueue::startWaiting);
     connect(entry->transfer, &DownloadTransfer::finished, this,
             [this, id](const TransferOutcome& outcome) { onTransferFinished(id, outcome); });
     entry->rateBytes = entry->item.bytesReceived;
@@ -398,11 +406,9 @@ void DownloadQueue::setState(QueueEntry* entry, DownloadState state, const QStri
     item.failureReason = state == DownloadState::Failed ? reason : QString();
     if (state != DownloadState::Downloading)
         item.bytesPerSecond = 0;
-    if (!isFinishedState(state) || state == DownloadState::Failed) {
-        // The batch is open again: its end is announced, and its playlist written, once more.
-        if (auto batch = d->batches.find(item.batchId); batch != d->batches.end() && !isFinishedState(state))
-            batch->reported = false;
-    }
+    // The batch is open again: its end is announced, and its playlist written, once more.
+    if (auto batch = d->batches.find(item.batchId); batch != d->batches.end() && !isFinishedState(state))
+        batch->reported = false;
     d->changed.remove(item.id);
     emit itemChanged(item.id);
     scheduleSave();
@@ -512,7 +518,10 @@ DownloadFileResult DownloadQueue::save()
         return {true, {}};
     QueueStore store;
     store.completed = d->completed;
-    for (const QueueBatch& batch : std::as_const(d->batches)) {
+    QList<int> batchIds = d->batches.keys();
+    std::sort(batchIds.begin(), batchIds.end()); // the order they were added in
+    for (int batchId : std::as_const(batchIds)) {
+        const QueueBatch& batch = *d->batches.constFind(batchId);
         StoredBatch stored{batch.folder, batch.keyword, batch.reported, {}};
         bool unfinished = false;
         for (int id : batch.ids) {
@@ -536,8 +545,6 @@ DownloadFileResult DownloadQueue::save()
         if (unfinished)
             store.batches.append(stored);
     }
-    std::sort(store.batches.begin(), store.batches.end(),
-              [](const StoredBatch& a, const StoredBatch& b) { return a.folder < b.folder; });
     return writeQueueStore(d->storePath, store);
 }
 
@@ -569,7 +576,7 @@ DownloadFileResult DownloadQueue::load()
                                          {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
             } else {
                 item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
-                const PartRecord record = readPartRecord(partRecordPathFor(item.targetPath));
+                const PartRecord record = d->disk.readRecord(item.targetPath);
                 item.bytesTotal =
                     record.url == item.url.toString(QUrl::FullyEncoded) ? record.expectedSize : -1;
             }

@@ -23,7 +23,6 @@ constexpr int MaxRedirects = 5;
 // Bytes Qt may hold for one reply before the socket is read no further: memory stays bounded
 // whatever the file size, and the buffer still keeps a fast connection busy.
 constexpr qint64 ReadBufferBytes = 512 * 1024;
-constexpr qint64 WriteChunkBytes = 64 * 1024;
 constexpr qsizetype HeadBytes = 4;
 
 bool isTransientStatus(int status)
@@ -163,7 +162,7 @@ void DownloadTransfer::beginAttempt()
     }
 
     // A part file continues only when its record names the same link; anything else starts over.
-    m_record = readPartRecord(partRecordPathFor(m_targetPath));
+    m_record = m_disk->readRecord(m_targetPath);
     const qint64 partSize = QFileInfo(m_part.fileName()).size();
     const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
     const bool resumable = sameLink && partSize > 0 &&
@@ -263,6 +262,10 @@ void DownloadTransfer::readStatus()
             return complete();
         }
         return restartFromZero();
+    } else if (status >= 300 && status < 400 && reply->error() != QNetworkReply::NoError) {
+        // A redirect Qt did not follow: too many of them, or to a less safe address.
+        const QString reason = networkErrorReason(reply->error(), m_url, reply->errorString());
+        return afterReply([this, reason] { fail(reason); });
     } else if (isTransientStatus(status)) {
         const qint64 retryAfter =
             retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
@@ -308,7 +311,7 @@ void DownloadTransfer::restartFromZero()
         return retryLater(QStringLiteral("服务器的分段回答前后不一致"));
     m_restartedThisAttempt = true;
     m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
-    m_disk->removeRecord(m_targetPath);
+    m_disk->writeRecord(m_targetPath, m_record);
     if (!truncatePart())
         return;
     sendRequest(false);
@@ -316,21 +319,22 @@ void DownloadTransfer::restartFromZero()
 
 void DownloadTransfer::writeBody()
 {
-    char buffer[WriteChunkBytes];
     while (m_reply && m_reply->bytesAvailable() > 0) {
-        const qint64 count = m_reply->read(buffer, sizeof buffer);
-        if (count <= 0)
+        // readAll hands over the reply's buffered chunks without copying them; the read buffer
+        // size bounds how much that can be.
+        const QByteArray chunk = m_reply->readAll();
+        if (chunk.isEmpty())
             break;
         if (m_head.size() < HeadBytes) {
-            m_head += QByteArray(buffer, qMin<qint64>(count, HeadBytes - m_head.size()));
+            m_head += chunk.first(qMin(chunk.size(), HeadBytes - m_head.size()));
             // An HTML page answered with 200 is refused before it costs more than a few bytes.
             if (m_head.size() >= HeadBytes && !looksLikeMp3(m_head))
                 return fail(QStringLiteral("不是MP3文件"), true);
         }
         errno = 0;
-        if (m_part.write(buffer, count) != count)
+        if (m_part.write(chunk) != chunk.size())
             return fail(diskReason(errno));
-        m_received += count;
+        m_received += chunk.size();
     }
     emit progressed();
 }
@@ -358,7 +362,8 @@ void DownloadTransfer::onReplyFinished()
     if (m_body == Body::Ignored)
         return;
     if (m_stalled)
-        return retryLater(QStringLiteral("%1 秒没有收到数据").arg(m_timing.stallTimeoutMs / 1000));
+        return retryLater(
+            QStringLiteral("%1 秒没有收到数据").arg(qMax(1, (m_timing.stallTimeoutMs + 999) / 1000)));
     if (error != QNetworkReply::NoError && m_body == Body::NotYet && !isTransientError(error))
         return fail(networkErrorReason(error, m_url, detail));
     if (error != QNetworkReply::NoError)
@@ -384,6 +389,7 @@ void DownloadTransfer::complete()
         return fail(QStringLiteral("不是MP3文件"), true);
     m_part.close();
     m_finalizeToken = m_disk->finalize(m_targetPath, m_received);
+    emit bytesComplete();
 }
 
 void DownloadTransfer::onFinalized(quint64 token, const TransferOutcome& outcome)

@@ -42,6 +42,8 @@ public:
 
 signals:
     void progressed();
+    // Every byte is in; only the sync and the rename are left, which need no connection.
+    void bytesComplete();
     void finished(const Qorvin::TransferOutcome& outcome);
 
 private:

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +22,12 @@ using LocalService::ServerOptions;
 namespace {
 
 constexpr int WaitMs = 30'000;
+
+enum class Fault
+{
+    Broken,
+    Missing,
+};
 
 DownloadTiming fastTiming()
 {
@@ -46,6 +54,9 @@ private slots:
     void rangeAnsweredWholeStartsAgain();
     void transientErrorsRetriedThenFinal_data();
     void transientErrorsRetriedThenFinal();
+    void silentServerTimesOut();
+    void redirectsAndBusyAnswers_data();
+    void redirectsAndBusyAnswers();
     void concurrencyLimitHeld_data();
     void concurrencyLimitHeld();
     void pauseResumeAndCancelMidDownload();
@@ -156,21 +167,21 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
 
 void TestDownloadResume::transientErrorsRetriedThenFinal_data()
 {
-    QTest::addColumn<bool>("broken"); // 500, else 404
+    QTest::addColumn<int>("fault");
     QTest::addColumn<qint64>("requests");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("500 retried three times") << true << 4LL << u"服务器出错（HTTP 500）"_s;
-    QTest::newRow("404 final at once") << false << 1LL << u"服务器上没有这个文件（HTTP 404）"_s;
+    QTest::newRow("500 retried three times") << int(Fault::Broken) << 4LL << u"服务器出错（HTTP 500）"_s;
+    QTest::newRow("404 final at once") << int(Fault::Missing) << 1LL << u"服务器上没有这个文件（HTTP 404）"_s;
 }
 
 void TestDownloadResume::transientErrorsRetriedThenFinal()
 {
-    QFETCH(bool, broken);
+    QFETCH(int, fault);
     QFETCH(qint64, requests);
     QFETCH(QString, reason);
     ServerOptions options;
-    (broken ? options.brokenSongs : options.missingSongs) = {120};
+    (fault == int(Fault::Broken) ? options.brokenSongs : options.missingSongs) = {120};
     auto server = startServer(options);
     QVERIFY(server);
     auto queue = makeQueue();
@@ -186,6 +197,75 @@ void TestDownloadResume::transientErrorsRetriedThenFinal()
     queue->retry(id);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(server->fileStats().fileRequests, 2 * requests);
+}
+
+void TestDownloadResume::silentServerTimesOut()
+{
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> connections;
+    connect(&silent, &QTcpServer::newConnection, this,
+            [&] { connections.append(silent.nextPendingConnection()); });
+    auto queue = makeQueue();
+    DownloadTiming timing = queue->timing();
+    timing.stallTimeoutMs = 300;
+    queue->setTiming(timing);
+    QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
+    const int id = queue->add({songLink(silent.serverPort(), 1, u"壬"_s)}, m_dir->path(), u"壬"_s).at(0);
+    QVERIFY(finished.wait(WaitMs));
+    QCOMPARE(queue->item(id).state, DownloadState::Failed);
+    QCOMPARE(queue->item(id).failureReason, u"1 秒没有收到数据"_s);
+    QCOMPARE(connections.size(), 4); // the first try and three retries
+}
+
+void TestDownloadResume::redirectsAndBusyAnswers_data()
+{
+    QTest::addColumn<QString>(
+        "path"); // /hop/N: N redirects to itself before the song's; /busy/N: N answers 429
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("five redirects followed") << u"/hop/4"_s << true << QString();
+    QTest::newRow("a sixth redirect refused") << u"/hop/5"_s << false << u"重定向超过 5 次"_s;
+    QTest::newRow("429 twice, then the song") << u"/busy/2"_s << true << QString();
+    QTest::newRow("429 four times") << u"/busy/4"_s << false << u"服务器繁忙（HTTP 429）"_s;
+}
+
+void TestDownloadResume::redirectsAndBusyAnswers()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, done);
+    QFETCH(QString, reason);
+    auto songs = startServer({});
+    QVERIFY(songs);
+    const QByteArray song = songHref(songs->port(), 170).toUtf8();
+    const auto redirect = [](const QByteArray& location) {
+        return "HTTP/1.1 302 Found\r\nLocation: " + location +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    };
+    ScriptedServer server([&](int number, const QByteArray& requestLine) {
+        // "GET /hop/3 HTTP/1.1"
+        const QByteArrayList parts = requestLine.split(' ').value(1).split('/');
+        const int count = parts.value(2).toInt();
+        if (parts.value(1) == "hop")
+            return redirect(count > 0 ? "/hop/" + QByteArray::number(count - 1) : song);
+        if (number <= count)
+            return QByteArray("HTTP/1.1 429 Too Many Requests\r\nRetry-After: 0\r\nContent-Length: 0\r\n"
+                              "Connection: close\r\n\r\n");
+        return redirect(song);
+    });
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    auto queue = makeQueue();
+    QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
+    const QString url = u"http://127.0.0.1:%1%2"_s.arg(server.serverPort()).arg(path);
+    const int id = queue->add({{u"癸"_s, url}}, m_dir->path(), u"癸"_s).at(0);
+    QVERIFY(finished.wait(WaitMs));
+    const DownloadItem item = queue->item(id);
+    QCOMPARE(item.state, done ? DownloadState::Done : DownloadState::Failed);
+    QCOMPARE(item.failureReason, reason);
+    if (done)
+        QCOMPARE(fileSha256(item.targetPath), sha256(serviceBytes(m_network, QString::fromUtf8(song))));
 }
 
 void TestDownloadResume::concurrencyLimitHeld_data()
@@ -242,6 +322,8 @@ void TestDownloadResume::pauseResumeAndCancelMidDownload()
     QVERIFY(!QFileInfo::exists(partRecordPathFor(cancelled.targetPath)));
     QVERIFY(!QFileInfo::exists(cancelled.targetPath));
 
+    // The service notices the closed connections a moment later; what it sent till then is lost.
+    QTRY_COMPARE_WITH_TIMEOUT(server->fileStats().activeFileRequests, 0, WaitMs);
     const qint64 sentBefore = server->fileStats().bodyBytesSent;
     queue->resume(ids.at(0));
     QVERIFY(finished.wait(WaitMs));
@@ -271,6 +353,7 @@ void TestDownloadResume::queueStoredAtQuitResumesAfterRestart()
     } // the program quits mid-download
     const qint64 kept = QFileInfo(partPathFor(target)).size();
     QVERIFY(kept > 300'000);
+    QTRY_COMPARE_WITH_TIMEOUT(server->fileStats().activeFileRequests, 0, WaitMs);
     const qint64 sentBefore = server->fileStats().bodyBytesSent;
 
     auto queue = makeQueue();
