@@ -206,6 +206,8 @@ int HttpConnection::onMessageComplete(http_parser* parser)
 
 void HttpConnection::readRequests()
 {
+    if (!m_socket->isOpen())
+        return; // closed while this call waited in the queue
     while (!m_readingDone && !m_lingering && qsizetype(m_slots.size()) < m_limits.maxPipelined) {
         if (m_input.isEmpty())
             m_input = m_socket->read(ReadChunkBytes);

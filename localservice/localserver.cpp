@@ -14,10 +14,15 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace Qorvin::LocalService {
 
@@ -83,13 +88,14 @@ QByteArray loggedTarget(const QByteArray& target)
 } // namespace
 
 LocalServer::LocalServer(ServerOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_stats(std::make_shared<FileStats>())
+    : QObject(parent), m_options(std::move(options)), m_stats(std::make_shared<FileCounters>())
 {
-    connect(&m_tcp, &QTcpServer::newConnection, this, &LocalServer::acceptConnections);
-    connect(&m_tcp, &QTcpServer::acceptError, this, &LocalServer::onAcceptError);
 }
 
-LocalServer::~LocalServer() = default;
+LocalServer::~LocalServer()
+{
+    delete m_acceptNotifier; // before the listening socket closes
+}
 
 bool LocalServer::listen(quint16 port)
 {
@@ -97,22 +103,40 @@ bool LocalServer::listen(quint16 port)
     if (!m_tcp.listen(QHostAddress::LocalHost, port))
         return false;
     m_port = m_tcp.serverPort();
+    // Qt's own accepting cannot always tell running out of descriptors from having nothing to
+    // accept: the listening socket then stays readable and a core spins. This server accepts by
+    // itself, on the socket Qt listens with.
+    m_tcp.pauseAccepting();
+    m_acceptNotifier = new QSocketNotifier(m_tcp.socketDescriptor(), QSocketNotifier::Read, this);
+    connect(m_acceptNotifier, &QSocketNotifier::activated, this, &LocalServer::acceptConnections);
     return true;
 }
 
 void LocalServer::resetFileStats()
 {
-    const int active = m_stats->activeFileRequests;
-    *m_stats = FileStats();
-    m_stats->activeFileRequests = active;
-    m_stats->peakActiveFileRequests = active;
+    m_stats->reset();
 }
 
 void LocalServer::acceptConnections()
 {
     HttpLimits limits;
     limits.idleTimeoutMs = m_options.idleTimeoutMs;
-    while (QTcpSocket* socket = m_tcp.nextPendingConnection()) {
+    for (;;) {
+        const int descriptor =
+            ::accept4(int(m_tcp.socketDescriptor()), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (descriptor < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                makeRoom();
+            return; // EAGAIN: nobody else is waiting
+        }
+        auto* socket = new QTcpSocket;
+        if (!socket->setSocketDescriptor(descriptor)) {
+            ::close(descriptor);
+            delete socket;
+            continue;
+        }
         auto* connection = new HttpConnection(socket, limits, this);
         m_connections.append(connection);
         connect(connection, &QObject::destroyed, this,
@@ -124,19 +148,21 @@ void LocalServer::acceptConnections()
     }
 }
 
-void LocalServer::onAcceptError()
+void LocalServer::makeRoom()
 {
-    // Out of descriptors: the listening socket stays readable, so accepting pauses instead of
-    // spinning, and the connection idle for longest makes room for the new client.
-    m_tcp.pauseAccepting();
+    // The client waits in the listening socket's queue, which stays readable: accepting pauses
+    // instead of spinning, and the connection idle for longest makes room for the new client.
+    m_acceptNotifier->setEnabled(false);
     HttpConnection* oldest = nullptr;
     for (HttpConnection* connection : std::as_const(m_connections)) {
         if (connection->isIdle() && (!oldest || connection->idleMs() > oldest->idleMs()))
             oldest = connection;
     }
-    if (oldest)
+    if (oldest) {
+        m_connections.removeOne(oldest);
         oldest->close();
-    QTimer::singleShot(oldest ? 0 : AcceptRetryMs, this, [this] { m_tcp.resumeAccepting(); });
+    }
+    QTimer::singleShot(oldest ? 0 : AcceptRetryMs, this, [this] { m_acceptNotifier->setEnabled(true); });
 }
 
 HttpReply LocalServer::pageReply(int status, const QString& html) const
@@ -150,11 +176,12 @@ HttpReply LocalServer::pageReply(int status, const QString& html) const
 
 HttpReply LocalServer::statsReply(bool reset)
 {
+    const FileStats counts = m_stats->snapshot();
     const QJsonObject stats{
-        {QStringLiteral("bodyBytesSent"), m_stats->bodyBytesSent},
-        {QStringLiteral("fileRequests"), m_stats->fileRequests},
-        {QStringLiteral("activeFileRequests"), m_stats->activeFileRequests},
-        {QStringLiteral("peakActiveFileRequests"), m_stats->peakActiveFileRequests},
+        {QStringLiteral("bodyBytesSent"), counts.bodyBytesSent},
+        {QStringLiteral("fileRequests"), counts.fileRequests},
+        {QStringLiteral("activeFileRequests"), counts.activeFileRequests},
+        {QStringLiteral("peakActiveFileRequests"), counts.peakActiveFileRequests},
     };
     if (reset)
         resetFileStats();
@@ -167,7 +194,7 @@ HttpReply LocalServer::statsReply(bool reset)
 
 HttpReply LocalServer::songReply(SongId id, const HttpRequest& request)
 {
-    ++m_stats->fileRequests;
+    m_stats->addRequest();
     const auto active = std::make_shared<const ActiveFileRequest>(m_stats);
     const auto failed = [&](int status, const QString& html) {
         HttpReply reply = pageReply(status, html);
