@@ -1,5 +1,6 @@
 # The window and the program over the browser component and the crawl controller.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets)
+include(${CMAKE_CURRENT_LIST_DIR}/downloads.cmake)
 
 add_library(qorvin_gui STATIC
   window/clickablelabel.cpp window/clickablelabel.h
@@ -16,7 +17,7 @@ add_library(qorvin_gui STATIC
   resources/pictures.qrc)
 target_include_directories(qorvin_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/window)
 target_link_libraries(qorvin_gui
-  PUBLIC qorvin_search qorvin_browser Qt6::Widgets
+  PUBLIC qorvin_search qorvin_browser qorvin_downloadsui Qt6::Widgets
   PRIVATE qorvin_options)
 
 add_executable(mp3qorvin main.cpp)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // MP3 Qorvin: one window, no settings. Of a command line it knows only --help and --version,
 // answered before any display is opened, so that scripts and package checks can ask.
+#include "downloadqueue.h"
 #include "fonts.h"
 #include "frmmain.h"
 #include "softwarerendering.h"
+#include "songdownloads.h"
 
 #include <QApplication>
 
@@ -49,7 +51,11 @@ int main(int argc, char* argv[])
     Qorvin::installFontSubstitutions();
     QApplication::setFont(Qorvin::defaultWindowFont());
 
+    // One download queue for the program; it outlives the window, which only shows it.
+    Qorvin::DownloadQueue downloads;
     Qorvin::frmMain window;
+    window.attachDownloads(downloads);
     window.showCentred();
+    Qorvin::restoreStoredDownloads(downloads, &window);
     return QApplication::exec();
 }

@@ -88,7 +88,7 @@ QByteArray loggedTarget(const QByteArray& target)
 } // namespace
 
 LocalServer::LocalServer(ServerOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_stats(std::make_shared<FileStats>())
+    : QObject(parent), m_options(std::move(options)), m_stats(std::make_shared<FileCounters>())
 {
 }
 
@@ -114,10 +114,7 @@ bool LocalServer::listen(quint16 port)
 
 void LocalServer::resetFileStats()
 {
-    const int active = m_stats->activeFileRequests;
-    *m_stats = FileStats();
-    m_stats->activeFileRequests = active;
-    m_stats->peakActiveFileRequests = active;
+    m_stats->reset();
 }
 
 void LocalServer::acceptConnections()
@@ -179,11 +176,12 @@ HttpReply LocalServer::pageReply(int status, const QString& html) const
 
 HttpReply LocalServer::statsReply(bool reset)
 {
+    const FileStats counts = m_stats->snapshot();
     const QJsonObject stats{
-        {QStringLiteral("bodyBytesSent"), m_stats->bodyBytesSent},
-        {QStringLiteral("fileRequests"), m_stats->fileRequests},
-        {QStringLiteral("activeFileRequests"), m_stats->activeFileRequests},
-        {QStringLiteral("peakActiveFileRequests"), m_stats->peakActiveFileRequests},
+        {QStringLiteral("bodyBytesSent"), counts.bodyBytesSent},
+        {QStringLiteral("fileRequests"), counts.fileRequests},
+        {QStringLiteral("activeFileRequests"), counts.activeFileRequests},
+        {QStringLiteral("peakActiveFileRequests"), counts.peakActiveFileRequests},
     };
     if (reset)
         resetFileStats();
@@ -196,7 +194,7 @@ HttpReply LocalServer::statsReply(bool reset)
 
 HttpReply LocalServer::songReply(SongId id, const HttpRequest& request)
 {
-    ++m_stats->fileRequests;
+    m_stats->addRequest();
     const auto active = std::make_shared<const ActiveFileRequest>(m_stats);
     const auto failed = [&](int status, const QString& html) {
         HttpReply reply = pageReply(status, html);

@@ -36,7 +36,8 @@ public:
     quint16 port() const { return m_port; }
 
     // What was done with the MP3 files; also served as JSON at /_stats (/_stats?reset=1 resets).
-    FileStats fileStats() const { return *m_stats; }
+    // Both may be called from any thread.
+    FileStats fileStats() const { return m_stats->snapshot(); }
     // Starts the counts afresh; the answers still running stay counted as active.
     void resetFileStats();
 
@@ -57,10 +58,10 @@ private:
     quint16 m_port = 0;
     qint64 m_pageCount = 0;
     qint64 m_failureCount = 0;
-    qint64 m_fileCount = 0;               // file requests that reached the not-MP3 fault's count
-    QSet<SongId> m_droppedSongs;          // files whose first answer was cut already
-    QList<HttpConnection*> m_connections; // open ones, oldest first
-    std::shared_ptr<FileStats> m_stats;
+    qint64 m_fileCount = 0;                // file requests that reached the not-MP3 fault's count
+    QSet<SongId> m_droppedSongs;           // files whose first answer was cut already
+    QList<HttpConnection*> m_connections;  // open ones, oldest first
+    std::shared_ptr<FileCounters> m_stats; // shared with the answers still going out
 };
 
 } // namespace Qorvin::LocalService

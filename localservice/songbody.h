@@ -13,7 +13,7 @@ namespace Qorvin::LocalService {
 class SongBody : public BodySource
 {
 public:
-    SongBody(SongFile file, qint64 first, qint64 last, std::shared_ptr<FileStats> stats);
+    SongBody(SongFile file, qint64 first, qint64 last, std::shared_ptr<FileCounters> stats);
 
     qint64 size() const override { return m_last - m_first + 1; }
     QByteArray next(qint64 maxBytes) override;
@@ -23,20 +23,20 @@ private:
     qint64 m_first;
     qint64 m_last;
     qint64 m_next;
-    std::shared_ptr<FileStats> m_stats;
+    std::shared_ptr<FileCounters> m_stats;
 };
 
 // While it lives, one file request counts as active.
 class ActiveFileRequest
 {
 public:
-    explicit ActiveFileRequest(std::shared_ptr<FileStats> stats);
+    explicit ActiveFileRequest(std::shared_ptr<FileCounters> stats);
     ~ActiveFileRequest();
     ActiveFileRequest(const ActiveFileRequest&) = delete;
     ActiveFileRequest& operator=(const ActiveFileRequest&) = delete;
 
 private:
-    std::shared_ptr<FileStats> m_stats;
+    std::shared_ptr<FileCounters> m_stats;
 };
 
 } // namespace Qorvin::LocalService

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -73,7 +74,13 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent)
     m_view = new QWebEngineView(this);
     m_page = new BrowserPage(m_profile, m_view);
     m_view->setPage(m_page);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    // The engine's own menu (back, reload, view source) has no place here; whoever listens to
+    // contextMenuRequested offers its own.
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        const QWebEngineContextMenuRequest* request = m_view->lastContextMenuRequest();
+        emit contextMenuRequested(m_view->mapToGlobal(position), request ? request->linkUrl() : QUrl());
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -116,6 +123,16 @@ void WebBrowser::applyPageVisibility()
 void WebBrowser::setLinkOpener(UrlOpener openLink)
 {
     m_page->setLinkOpener(std::move(openLink));
+}
+
+void WebBrowser::readPage(const QString& script, std::function<void(const QVariant& value)> done)
+{
+    QPointer<WebBrowser> self(this);
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                          [self, done = std::move(done)](const QVariant& value) {
+                              if (self)
+                                  done(value);
+                          });
 }
 
 void WebBrowser::Navigate(const QString& url)

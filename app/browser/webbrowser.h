@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 #include <QWidget>
 
 #include <functional>
@@ -45,12 +46,18 @@ public:
     // unless a test says otherwise.
     void setLinkOpener(UrlOpener openLink);
 
+    // Runs script in the page on view, in a world of its own that the page's script cannot reach
+    // (local pages run none of theirs), and hands its value to done, unless the browser is gone.
+    void readPage(const QString& script, std::function<void(const QVariant& value)> done);
+
     // The address of the request whose document innerHtml holds.
     QUrl documentUrl() const { return m_documentUrl; }
 
 signals:
     // Once per completed top-level document of the latest request, its error page included.
     void DocumentComplete();
+    // A right-click on the page: where it was on the screen, and the link under it (empty if none).
+    void contextMenuRequested(const QPoint& globalPos, const QUrl& linkUrl);
 
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);

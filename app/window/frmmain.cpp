@@ -7,6 +7,7 @@
 #include "designtexts.h"
 #include "framepacedtext.h"
 #include "queryurl.h"
+#include "songdownloads.h"
 #include "statusbar.h"
 #include "twips.h"
 #include "webbrowser.h"
@@ -143,9 +144,22 @@ bool frmMain::searchPanelCoversBrowser() const
            m_Picture2->geometry().contains(m_WebBrowser1->geometry());
 }
 
+void frmMain::attachDownloads(DownloadQueue& queue)
+{
+    delete m_downloads;
+    m_downloads = new SongDownloads(
+        queue, *m_WebBrowser1, *m_StatusBar1, *this, [this] { return keywordText(); },
+        [this](const QUrl& url) { openAddress(url.toString(QUrl::FullyEncoded)); });
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // Whatever happens here, the window closes; a running crawl is abandoned.
+    // Songs still downloading keep the window open unless the user lets them wait for the next run.
+    if (m_downloads && !m_downloads->confirmQuit()) {
+        event->ignore();
+        return;
+    }
+    // Otherwise the window closes; a running crawl is abandoned.
     openAddress(makerHomeUrl());
     event->accept();
 }

@@ -23,7 +23,9 @@ namespace Qorvin {
 class ClickableLabel;
 class ClickablePanel;
 class CrawlController;
+class DownloadQueue;
 class FramePacedText;
+class SongDownloads;
 class StatusBar;
 class WebBrowser;
 
@@ -43,6 +45,10 @@ public:
     void showCentred();
 
     CrawlController& controller() { return *m_controller; }
+
+    // Lets the result view download its songs into queue, which outlives the window.
+    void attachDownloads(DownloadQueue& queue);
+    SongDownloads* downloads() const { return m_downloads; } // null until attached
 
     // CrawlWindow
     QString countText() const override;
@@ -123,6 +129,7 @@ private:
     QListWidget* m_List3 = nullptr;
 
     std::unique_ptr<CrawlController> m_controller;
+    SongDownloads* m_downloads = nullptr;
 };
 
 } // namespace Qorvin

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+// How sizes, rates and states of downloads read in the window.
+#pragma once
+
+#include "downloaditem.h"
+
+#include <QString>
+
+namespace Qorvin {
+
+// "3.2 MB"; "" while the size is unknown (negative).
+QString sizeText(qint64 bytes);
+// "120.5 kB/s"; "" when nothing is moving.
+QString rateText(qint64 bytesPerSecond);
+// 0..100 for the progress bar: whole when done, else the received share of a known size.
+int progressPercent(const DownloadItem& item);
+// The state's name, and for a failure its reason: "失败：不是MP3文件".
+QString stateText(const DownloadItem& item);
+
+} // namespace Qorvin
