@@ -3,6 +3,7 @@
 
 #include "songfilename.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -29,6 +30,15 @@ QString existingLocation(QStandardPaths::StandardLocation location)
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
+// The program sets no organisation, which would put its settings under "Unknown Organization";
+// the settings then go to a folder named after the program, beside its data folder.
+QSettings programSettings()
+{
+    const QString application = QCoreApplication::applicationName();
+    const QString organisation = QCoreApplication::organizationName();
+    return QSettings(QSettings::UserScope, organisation.isEmpty() ? application : organisation, application);
+}
+
 } // namespace
 
 QString defaultDownloadBaseFolder()
@@ -43,13 +53,13 @@ QString defaultDownloadBaseFolder()
 
 QString downloadBaseFolder()
 {
-    const QString chosen = QSettings().value(settingsKey()).toString();
+    const QString chosen = programSettings().value(settingsKey()).toString();
     return chosen.isEmpty() ? defaultDownloadBaseFolder() : chosen;
 }
 
 void rememberDownloadBaseFolder(const QString& folder)
 {
-    QSettings settings;
+    QSettings settings = programSettings();
     if (folder.isEmpty())
         settings.remove(settingsKey());
     else
