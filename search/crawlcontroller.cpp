@@ -217,7 +217,7 @@ void CrawlController::requestTopicKeyword()
 
 void CrawlController::FinishCrawl()
 {
-    const ResultLocation location = resultLocation(m_window.programFolder());
+    const ResultLocation location = currentResultLocation();
     const bool written = writeResultPage(location);
     if (written) {
         showStatus(FinishedText);
@@ -232,7 +232,7 @@ void CrawlController::FinishCrawl()
 void CrawlController::StopCrawl()
 {
     m_state.SearchDone = LegacyTrue;
-    const ResultLocation location = resultLocation(m_window.programFolder());
+    const ResultLocation location = currentResultLocation();
     const bool written = writeResultPage(location);
     if (written) {
         showStatus(FinishedText);
@@ -244,6 +244,12 @@ void CrawlController::StopCrawl()
     if (written)
         m_window.setSearchPanelVisible(false);
     m_window.setStartStopCaption(StartCaption);
+}
+
+ResultLocation CrawlController::currentResultLocation() const
+{
+    return m_resultFile.isEmpty() ? resultLocation(m_window.programFolder())
+                                  : resultLocationOfFile(m_resultFile);
 }
 
 bool CrawlController::writeResultPage(const ResultLocation& location)
