@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+// mp3qorvin-cli: the keyword search and the topic crawl of the window, for scripts.
+#include "clioptions.h"
+#include "crawlrun.h"
+#include "interruptwatcher.h"
+#include "progressline.h"
+#include "songoutput.h"
+#include "topiccaptions.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QNetworkProxyFactory>
+
+#include <cstdio>
+
+using namespace Qorvin;
+using namespace Qorvin::Cli;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void printTo(std::FILE* out, const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), out);
+    std::fflush(out);
+}
+
+int fail(int exitCode, const QString& message)
+{
+    printTo(stderr, u"mp3qorvin-cli: "_s.toUtf8() + message.toUtf8() + '\n');
+    return exitCode;
+}
+
+bool folderExists(const QString& filePath)
+{
+    return QFileInfo(QFileInfo(filePath).absolutePath()).isDir();
+}
+
+int crawl(const CliOptions& options)
+{
+    std::optional<TopicEntry> topic;
+    if (options.command == Command::Topic) {
+        topic = topicByCaption(options.term);
+        if (!topic)
+            return fail(ExitUsage, u"没有名为 “"_s + options.term +
+                                       u"” 的专题。用 mp3qorvin-cli topics 列出全部专题。"_s);
+    }
+    // Checked before anything is requested: a crawl whose results cannot be kept is wasted.
+    for (const QString& file : {options.resultFile, options.m3uFile}) {
+        if (!file.isEmpty() && !folderExists(file))
+            return fail(ExitFailure, u"无法写入 "_s + QDir::toNativeSeparators(file) + u": 文件夹不存在。"_s);
+    }
+
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    ProgressLine progress(ProgressLine::styleForStderr(options.quiet));
+    CrawlRun run(CrawlSettings{options.countText, options.resultFile, options.maxEmptyPages}, progress);
+    InterruptWatcher interrupts(ExitInterrupted);
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &CrawlRun::interrupt);
+
+    const CrawlOutcome outcome = topic ? run.topic(topic->index) : run.search(options.term);
+    progress.finish();
+    int exitCode = outcome.exitCode;
+    if (!outcome.message.isEmpty())
+        fail(exitCode, outcome.message);
+    if (!outcome.resultWritten)
+        return exitCode;
+
+    const QList<SongEntry> songs = songEntries(outcome.titles, outcome.links);
+    printTo(stdout, options.json ? songsJson(songs) : songLines(songs));
+    if (!options.m3uFile.isEmpty()) {
+        const QString error = writePlaylist(options.m3uFile, songs);
+        if (!error.isEmpty())
+            exitCode = fail(ExitFailure, u"无法写入播放列表 "_s + QDir::toNativeSeparators(options.m3uFile) +
+                                             u": "_s + error);
+    }
+    if (!options.quiet)
+        printTo(stderr, u"共 %1 首歌，结果页已写入 %2\n"_s.arg(songs.size())
+                            .arg(QDir::toNativeSeparators(options.resultFile))
+                            .toUtf8());
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const ParsedCommandLine parsed = parseCommandLine(QCoreApplication::arguments());
+    if (!parsed.error.isEmpty())
+        return fail(ExitUsage, parsed.error + u"\n用 mp3qorvin-cli --help 查看用法。"_s);
+
+    switch (parsed.options.command) {
+    case Command::Help:
+        printTo(stdout, helpText().toUtf8());
+        return ExitDone;
+    case Command::Version:
+        printTo(stdout, versionText().toUtf8());
+        return ExitDone;
+    case Command::Topics:
+        printTo(stdout, topicCaptions().join(u'\n').toUtf8() + '\n');
+        return ExitDone;
+    case Command::Search:
+    case Command::Topic:
+        break;
+    }
+    return crawl(parsed.options);
+}
