@@ -32,9 +32,16 @@ int fail(int exitCode, const QString& message)
     return exitCode;
 }
 
-bool folderExists(const QString& filePath)
+// Why a file cannot be written there, found without writing: its folder is missing, or the name
+// is taken by a folder. Empty when nothing stands in the way.
+QString obstacleToWriting(const QString& filePath)
 {
-    return QFileInfo(QFileInfo(filePath).absolutePath()).isDir();
+    const QFileInfo file(filePath);
+    if (!QFileInfo(file.absolutePath()).isDir())
+        return u"文件夹不存在。"_s;
+    if (file.isDir())
+        return u"这是一个文件夹。"_s;
+    return {};
 }
 
 int crawl(const CliOptions& options)
@@ -48,8 +55,9 @@ int crawl(const CliOptions& options)
     }
     // Checked before anything is requested: a crawl whose results cannot be kept is wasted.
     for (const QString& file : {options.resultFile, options.m3uFile}) {
-        if (!file.isEmpty() && !folderExists(file))
-            return fail(ExitFailure, u"无法写入 "_s + QDir::toNativeSeparators(file) + u": 文件夹不存在。"_s);
+        const QString obstacle = file.isEmpty() ? QString() : obstacleToWriting(file);
+        if (!obstacle.isEmpty())
+            return fail(ExitFailure, u"无法写入 "_s + QDir::toNativeSeparators(file) + u": "_s + obstacle);
     }
 
     QNetworkProxyFactory::setUseSystemConfiguration(true);

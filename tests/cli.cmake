@@ -13,3 +13,4 @@ target_include_directories(tst_cli_crawl PRIVATE ${cli_test_dir} ${CMAKE_CURRENT
 target_compile_definitions(tst_cli_crawl PRIVATE
   QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
 add_dependencies(tst_cli_crawl mp3qorvin-service mp3qorvin-cli)
+

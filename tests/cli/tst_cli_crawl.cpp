@@ -195,6 +195,7 @@ void TestCliCrawl::refusedBeforeAnyRequest_data()
     row("unknown topic", {"topic", "热门"}, 2);
     row("result page in a missing folder", {"search", "苏轼", "-o", "missing/result.htm"}, 1);
     row("playlist in a missing folder", {"search", "苏轼", "--m3u", "missing/list.m3u"}, 1);
+    row("result page named like a folder", {"search", "苏轼", "-o", "."}, 1);
 }
 
 void TestCliCrawl::refusedBeforeAnyRequest()
