@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "byterange.h"
 
+#include <QByteArrayAlgorithms>
+
 #include <optional>
 
 namespace Qorvin::LocalService {
@@ -27,7 +29,9 @@ ByteRange byteRangeOf(QByteArrayView header, qint64 length)
 {
     const QByteArrayView value = header.trimmed();
     constexpr QByteArrayView Unit = "bytes=";
-    if (!value.startsWith(Unit) || value.contains(','))
+    // The unit is a token, and tokens are case-insensitive.
+    if (value.size() < Unit.size() || qstrnicmp(value.data(), Unit.data(), size_t(Unit.size())) != 0 ||
+        value.contains(','))
         return {};
     if (length <= 0)
         return {ByteRange::Unsatisfiable};

@@ -2,11 +2,16 @@
 #include "localserver.h"
 
 #include "byterange.h"
+#include "catalogue.h"
 #include "gbkcodec.h"
+#include "httpconnection.h"
 #include "searchquery.h"
+#include "songaudio.h"
+#include "songbody.h"
 
 #include <QHostAddress>
-#include <QHttpServerRequest>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTcpSocket>
@@ -21,58 +26,44 @@ namespace {
 const QByteArray HtmlType = QByteArrayLiteral("text/html; charset=gb2312");
 const QByteArray Mp3Type = QByteArrayLiteral("audio/mpeg");
 
-QByteArray reasonPhrase(int status)
+// While descriptors run out, accepting pauses this long before it tries again.
+constexpr int AcceptRetryMs = 100;
+
+struct Target
 {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 206:
-        return "Partial Content";
-    case 400:
-        return "Bad Request";
-    case 404:
-        return "Not Found";
-    case 405:
-        return "Method Not Allowed";
-    case 416:
-        return "Range Not Satisfiable";
-    default:
-        return "Internal Server Error";
+    QString path; // percent-decoded
+    QByteArray query;
+};
+
+// Origin-form "/p?q" or absolute-form "http://host/p?q"; a fragment, never sent by browsers, is cut.
+Target targetOf(QByteArray target)
+{
+    if (const qsizetype hash = target.indexOf('#'); hash >= 0)
+        target.truncate(hash);
+    QByteArray pathAndQuery = target;
+    if (!target.startsWith('/')) {
+        const qsizetype scheme = target.indexOf("://");
+        const qsizetype start = scheme < 0 ? 0 : scheme + 3;
+        const qsizetype end = target.indexOf('/', start);
+        const qsizetype query = target.indexOf('?', start);
+        if (end >= 0 && (query < 0 || end < query))
+            pathAndQuery = target.sliced(end);
+        else
+            pathAndQuery = query >= 0 ? target.sliced(query) : QByteArray();
     }
+    Target result;
+    const qsizetype question = pathAndQuery.indexOf('?');
+    result.query = question >= 0 ? pathAndQuery.sliced(question + 1) : QByteArray();
+    result.path = QString::fromUtf8(
+        QByteArray::fromPercentEncoding(question >= 0 ? pathAndQuery.left(question) : pathAndQuery));
+    return result;
 }
 
-QByteArray headerValue(const QHttpServerRequest& request, QByteArrayView name)
-{
-    const auto headers = request.headers();
-    for (const auto& header : headers) {
-        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
-            return header.first.isEmpty() ? QByteArray() : header.second;
-    }
-    return {};
-}
-
-QByteArray methodName(QHttpServerRequest::Method method)
-{
-    switch (method) {
-    case QHttpServerRequest::Method::Get:
-        return "GET";
-    case QHttpServerRequest::Method::Head:
-        return "HEAD";
-    case QHttpServerRequest::Method::Post:
-        return "POST";
-    case QHttpServerRequest::Method::Put:
-        return "PUT";
-    case QHttpServerRequest::Method::Delete:
-        return "DELETE";
-    default:
-        return "OTHER";
-    }
-}
-
-// "/mirror2/1234.mp3", in any case: the song id, or -1.
+// "/mirror2/1234.mp3", in any case: the song id, or -1. "\z" and not "$": a path ending in a
+// newline names no file.
 SongId songIdOf(const QString& path, qsizetype catalogueSize)
 {
-    static const QRegularExpression file(QStringLiteral("/(\\d{1,9})\\.mp3$"),
+    static const QRegularExpression file(QStringLiteral("/(\\d{1,9})\\.mp3\\z"),
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = file.match(path);
     if (!match.hasMatch())
@@ -81,189 +72,228 @@ SongId songIdOf(const QString& path, qsizetype catalogueSize)
     return id < catalogueSize ? id : -1;
 }
 
-// The request's target for the log: proxy-form requests carry no port (QUrl reads it as 0),
-// and a very long target is cut so that one request stays one readable line.
-QByteArray loggedTarget(const QHttpServerRequest& request)
+// The request's target for the log, cut so that one request stays one readable line.
+QByteArray loggedTarget(const QByteArray& target)
 {
-    QUrl url = request.url();
-    if (url.port() == 0)
-        url.setPort(-1);
-    QByteArray target = url.toEncoded();
     if (target.size() > 300)
-        target = target.first(300) + "...(" + QByteArray::number(target.size()) + " bytes)";
+        return target.first(300) + "...(" + QByteArray::number(target.size()) + " bytes)";
     return target;
 }
 
 } // namespace
 
 LocalServer::LocalServer(ServerOptions options, QObject* parent)
-    : QAbstractHttpServer(parent), m_options(options)
+    : QObject(parent), m_options(std::move(options)), m_stats(std::make_shared<FileStats>())
 {
+    connect(&m_tcp, &QTcpServer::newConnection, this, &LocalServer::acceptConnections);
+    connect(&m_tcp, &QTcpServer::acceptError, this, &LocalServer::onAcceptError);
 }
+
+LocalServer::~LocalServer() = default;
 
 bool LocalServer::listen(quint16 port)
 {
-    m_port = QAbstractHttpServer::listen(QHostAddress::LocalHost, port);
-    return m_port != 0;
-}
-
-LocalServer::Answer LocalServer::pageAnswer(int status, const QString& html) const
-{
-    Answer answer;
-    answer.status = status;
-    answer.contentType = HtmlType;
-    answer.body = encodeGbkPage(html);
-    return answer;
-}
-
-LocalServer::Answer LocalServer::songAnswer(SongId id, const QHttpServerRequest& request)
-{
-    const QByteArray mp3 = m_audio.mp3For(id);
-    if (mp3.isEmpty()) {
-        Answer failed = pageAnswer(500, m_pages.serverErrorPage());
-        failed.isPage = false;
-        return failed;
-    }
-    Answer answer;
-    answer.isPage = false;
-    answer.contentType = Mp3Type;
-    answer.headers.emplaceBack(QByteArrayLiteral("Accept-Ranges"), QByteArrayLiteral("bytes"));
-    const ByteRange range = byteRangeOf(headerValue(request, "range"), mp3.size());
-    switch (range.kind) {
-    case ByteRange::Whole:
-        answer.body = mp3;
-        break;
-    case ByteRange::Part:
-        answer.status = 206;
-        answer.body = mp3.sliced(range.first, range.size());
-        answer.headers.emplaceBack(QByteArrayLiteral("Content-Range"),
-                                   "bytes " + QByteArray::number(range.first) + '-' +
-                                       QByteArray::number(range.last) + '/' + QByteArray::number(mp3.size()));
-        break;
-    case ByteRange::Unsatisfiable:
-        answer.status = 416;
-        answer.headers.emplaceBack(QByteArrayLiteral("Content-Range"),
-                                   "bytes */" + QByteArray::number(mp3.size()));
-        break;
-    }
-    return answer;
-}
-
-LocalServer::Answer LocalServer::answerFor(const QHttpServerRequest& request)
-{
-    const QUrl url = request.url();
-    const QString path = url.path(QUrl::FullyDecoded);
-    if (request.method() != QHttpServerRequest::Method::Get &&
-        request.method() != QHttpServerRequest::Method::Head) {
-        Answer answer = pageAnswer(405, m_pages.notFoundPage(path));
-        answer.headers.emplaceBack(QByteArrayLiteral("Allow"), QByteArrayLiteral("GET, HEAD"));
-        return answer;
-    }
-    if (path == u"/m") {
-        const SearchQuery query = parseSearchQuery(url.query(QUrl::FullyEncoded).toLatin1());
-        if (!query.isValid())
-            return pageAnswer(400, m_pages.badQueryPage(query.error));
-        return pageAnswer(200, m_pages.searchPage(query.word, query.offset));
-    }
-    if (const std::optional<QString> list = m_pages.topicListPage(path))
-        return pageAnswer(200, *list);
-    if (path == u"/" || path.isEmpty())
-        return pageAnswer(200, m_pages.makerHomePage());
-    if (path == u"/tavrel/bbs/index.asp")
-        return pageAnswer(200, m_pages.forumPage());
-    if (const SongId id = songIdOf(path, Catalogue::builtIn().size()); id >= 0)
-        return songAnswer(id, request);
-    return pageAnswer(404, m_pages.notFoundPage(path));
-}
-
-bool LocalServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
-{
-    QElapsedTimer timer;
-    timer.start();
-    Delivery delivery;
-    delivery.answer = answerFor(request);
-    delivery.headOnly = request.method() == QHttpServerRequest::Method::Head;
-    delivery.close = headerValue(request, "connection").compare("close", Qt::CaseInsensitive) == 0;
-    delivery.method = methodName(request.method());
-    delivery.target = loggedTarget(request);
-
-    const qint64 number = delivery.answer.isPage ? ++m_pageCount : 0;
-    if (number > 0 && m_options.failEvery > 0 && number % m_options.failEvery == 0) {
-        if (++m_failureCount % 2 == 0)
-            delivery.fault = Delivery::Reset;
-        else
-            delivery.answer = pageAnswer(500, m_pages.serverErrorPage());
-    } else if (number > 0 && m_options.stallEvery > 0 && number % m_options.stallEvery == 0) {
-        delivery.fault = Delivery::Stall;
-    }
-
-    if (number == 0 || m_options.delayMs <= 0) {
-        deliver(socket, delivery, timer);
-        return true;
-    }
-    // The socket may be gone by then: the client gave up waiting.
-    QTimer::singleShot(m_options.delayMs, this,
-                       [this, guarded = QPointer<QTcpSocket>(socket), delivery, timer] {
-                           if (guarded)
-                               deliver(guarded, delivery, timer);
-                       });
+    SongAudio::prepare(); // encode the tunes before the first request, not during it
+    if (!m_tcp.listen(QHostAddress::LocalHost, port))
+        return false;
+    m_port = m_tcp.serverPort();
     return true;
 }
 
-void LocalServer::deliver(QTcpSocket* socket, const Delivery& delivery, const QElapsedTimer& timer) const
+void LocalServer::resetFileStats()
 {
-    switch (delivery.fault) {
-    case Delivery::None:
-        send(socket, delivery.answer, delivery.headOnly, delivery.close);
-        break;
-    case Delivery::Reset:
-        socket->abort(); // the server hangs up without a word
-        break;
-    case Delivery::Stall:
-        stall(socket, delivery.answer);
-        break;
+    const int active = m_stats->activeFileRequests;
+    *m_stats = FileStats();
+    m_stats->activeFileRequests = active;
+    m_stats->peakActiveFileRequests = active;
+}
+
+void LocalServer::acceptConnections()
+{
+    HttpLimits limits;
+    limits.idleTimeoutMs = m_options.idleTimeoutMs;
+    while (QTcpSocket* socket = m_tcp.nextPendingConnection()) {
+        auto* connection = new HttpConnection(socket, limits, this);
+        connect(connection, &HttpConnection::requestReceived, this,
+                [this, connection](quint64 sequence, const HttpRequest& request) {
+                    onRequest(connection, sequence, request);
+                });
     }
+}
+
+void LocalServer::onAcceptError()
+{
+    // Out of descriptors: the listening socket stays readable, so accepting pauses instead of
+    // spinning, and the connection idle for longest makes room for the new client.
+    m_tcp.pauseAccepting();
+    HttpConnection* oldest = nullptr;
+    const auto connections = findChildren<HttpConnection*>(Qt::FindDirectChildrenOnly);
+    for (HttpConnection* connection : connections) {
+        if (connection->isIdle() && (!oldest || connection->idleMs() > oldest->idleMs()))
+            oldest = connection;
+    }
+    if (oldest)
+        oldest->close();
+    QTimer::singleShot(oldest ? 0 : AcceptRetryMs, this, [this] { m_tcp.resumeAccepting(); });
+}
+
+HttpReply LocalServer::pageReply(int status, const QString& html) const
+{
+    HttpReply reply;
+    reply.status = status;
+    reply.contentType = HtmlType;
+    reply.body = encodeGbkPage(html);
+    return reply;
+}
+
+HttpReply LocalServer::statsReply(bool reset)
+{
+    const QJsonObject stats{
+        {QStringLiteral("bodyBytesSent"), m_stats->bodyBytesSent},
+        {QStringLiteral("fileRequests"), m_stats->fileRequests},
+        {QStringLiteral("activeFileRequests"), m_stats->activeFileRequests},
+        {QStringLiteral("peakActiveFileRequests"), m_stats->peakActiveFileRequests},
+    };
+    if (reset)
+        resetFileStats();
+    HttpReply reply;
+    reply.contentType = "application/json";
+    reply.body = QJsonDocument(stats).toJson(QJsonDocument::Compact);
+    reply.headers.emplaceBack("Cache-Control", "no-store");
+    return reply;
+}
+
+HttpReply LocalServer::songReply(SongId id, const HttpRequest& request)
+{
+    ++m_stats->fileRequests;
+    const auto active = std::make_shared<const ActiveFileRequest>(m_stats);
+    const auto failed = [&](int status, const QString& html) {
+        HttpReply reply = pageReply(status, html);
+        reply.heldUntilDone = active;
+        return reply;
+    };
+    const QString path = targetOf(request.target).path;
+    if (m_options.missingSongs.contains(id))
+        return failed(404, m_pages.notFoundPage(path));
+    if (m_options.brokenSongs.contains(id))
+        return failed(500, m_pages.serverErrorPage());
+    if (m_options.notMp3Every > 0 && ++m_fileCount % m_options.notMp3Every == 0)
+        return failed(200, m_pages.notFoundPage(path)); // the "soft 404" some sites send
+    const SongFile file = SongAudio::fileOf(id);
+    if (!file.isValid())
+        return failed(500, m_pages.serverErrorPage());
+
+    HttpReply reply;
+    reply.heldUntilDone = active;
+    reply.contentType = Mp3Type;
+    reply.headers.emplaceBack("ETag", file.etag());
+    reply.headers.emplaceBack("Last-Modified", file.lastModified());
+    ByteRange range{ByteRange::Whole, 0, file.size() - 1};
+    if (!m_options.ignoreRange) {
+        reply.headers.emplaceBack("Accept-Ranges", "bytes");
+        // If-Range: the part only when the client's copy is this very file, else all of it.
+        const QByteArray ifRange = request.header("if-range");
+        if (ifRange.isEmpty() || ifRange == file.etag() || ifRange == file.lastModified())
+            range = byteRangeOf(request.header("range"), file.size());
+        if (range.kind == ByteRange::Whole)
+            range = ByteRange{ByteRange::Whole, 0, file.size() - 1};
+    }
+    const QByteArray size = QByteArray::number(file.size());
+    switch (range.kind) {
+    case ByteRange::Whole:
+        break;
+    case ByteRange::Part:
+        reply.status = 206;
+        reply.headers.emplaceBack("Content-Range", "bytes " + QByteArray::number(range.first) + '-' +
+                                                       QByteArray::number(range.last) + '/' + size);
+        break;
+    case ByteRange::Unsatisfiable:
+        reply.status = 416;
+        reply.headers.emplaceBack("Content-Range", "bytes */" + size);
+        return reply;
+    }
+    reply.stream = std::make_shared<SongBody>(file, range.first, range.last, m_stats);
+    if (m_options.rateKbps > 0)
+        reply.bytesPerSecond = qMax(1, int(qint64(m_options.rateKbps) * 1000 / 8));
+    if (m_options.dropAfterBytes > 0 && !request.isHead() && range.size() > m_options.dropAfterBytes &&
+        !m_droppedSongs.contains(id)) {
+        m_droppedSongs.insert(id);
+        reply.dropAfterBytes = m_options.dropAfterBytes;
+    }
+    return reply;
+}
+
+HttpReply LocalServer::answerFor(const HttpRequest& request, bool& isPage)
+{
+    isPage = true;
+    const Target target = targetOf(request.target);
+    const QString& path = target.path;
+    if (request.method != "GET" && request.method != "HEAD") {
+        HttpReply reply = pageReply(405, m_pages.notFoundPage(path));
+        reply.headers.emplaceBack("Allow", "GET, HEAD");
+        return reply;
+    }
+    if (path == u"/m") {
+        const SearchQuery query = parseSearchQuery(target.query);
+        if (!query.isValid())
+            return pageReply(400, m_pages.badQueryPage(query.error));
+        return pageReply(200, m_pages.searchPage(query.word, query.offset));
+    }
+    if (const std::optional<QString> list = m_pages.topicListPage(path))
+        return pageReply(200, *list);
+    if (path == u"/" || path.isEmpty())
+        return pageReply(200, m_pages.makerHomePage());
+    if (path == u"/tavrel/bbs/index.asp")
+        return pageReply(200, m_pages.forumPage());
+    if (path == u"/_stats") {
+        isPage = false;
+        return statsReply(target.query == "reset=1");
+    }
+    if (const SongId id = songIdOf(path, Catalogue::builtIn().size()); id >= 0) {
+        isPage = false;
+        return songReply(id, request);
+    }
+    return pageReply(404, m_pages.notFoundPage(path));
+}
+
+void LocalServer::onRequest(HttpConnection* connection, quint64 sequence, const HttpRequest& request)
+{
+    QElapsedTimer timer;
+    timer.start();
+    bool isPage = true;
+    HttpReply reply = answerFor(request, isPage);
+    reply.headOnly = request.isHead();
+
+    const qint64 number = isPage ? ++m_pageCount : 0;
+    if (number > 0 && m_options.failEvery > 0 && number % m_options.failEvery == 0) {
+        if (++m_failureCount % 2 == 0)
+            reply.fault = HttpReply::Reset;
+        else
+            reply = pageReply(500, m_pages.serverErrorPage());
+    } else if (number > 0 && m_options.stallEvery > 0 && number % m_options.stallEvery == 0) {
+        reply.fault = HttpReply::Stall;
+    }
+    reply.headOnly = request.isHead();
+
     if (m_options.verbose) {
         // Status 0: the connection was reset instead of answered.
-        std::fprintf(stderr, "%s %s %d %lld\n", delivery.method.constData(), delivery.target.constData(),
-                     delivery.fault == Delivery::Reset ? 0 : delivery.answer.status,
-                     static_cast<long long>(timer.elapsed()));
+        const int status = reply.fault == HttpReply::Reset ? 0 : reply.status;
+        reply.onSent = [method = request.method, target = loggedTarget(request.target), status, timer] {
+            std::fprintf(stderr, "%s %s %d %lld\n", method.constData(), target.constData(), status,
+                         static_cast<long long>(timer.elapsed()));
+        };
     }
-}
 
-void LocalServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
-{
-    send(socket, pageAnswer(404, m_pages.notFoundPage(request.url().path())), false, false);
-}
-
-void LocalServer::send(QTcpSocket* socket, const Answer& answer, bool headOnly, bool close) const
-{
-    QByteArray head =
-        "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n";
-    if (!answer.contentType.isEmpty())
-        head += "Content-Type: " + answer.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
-    for (const auto& header : answer.headers)
-        head += header.first + ": " + header.second + "\r\n";
-    if (close)
-        head += "Connection: close\r\n";
-    head += "\r\n";
-    socket->write(head);
-    if (!headOnly)
-        socket->write(answer.body);
-    if (close)
-        socket->disconnectFromHost();
-}
-
-void LocalServer::stall(QTcpSocket* socket, const Answer& answer) const
-{
-    // Headers promise the whole body; half of it comes, the rest never does.
-    Answer half = answer;
-    half.body.truncate(answer.body.size() / 2);
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) +
-                      "\r\n" + "Content-Type: " + answer.contentType + "\r\n" +
-                      "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n\r\n";
-    socket->write(head + half.body);
+    if (number == 0 || m_options.delayMs <= 0) {
+        connection->reply(sequence, std::move(reply));
+        return;
+    }
+    // The connection may be gone by then: the client gave up waiting.
+    QTimer::singleShot(m_options.delayMs, connection,
+                       [guarded = QPointer<HttpConnection>(connection), sequence, reply]() mutable {
+                           if (guarded)
+                               guarded->reply(sequence, std::move(reply));
+                       });
 }
 
 } // namespace Qorvin::LocalService

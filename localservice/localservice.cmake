@@ -1,5 +1,6 @@
 # The local stand-in of the search service: the catalogue and page generator (Qt Core only),
-# the MP3 maker (libmp3lame), the HTTP server (Qt HTTP Server) and the mp3qorvin-service program.
+# the MP3 maker (libmp3lame), the HTTP server (Qt Network, requests read by http-parser) and the
+# mp3qorvin-service program.
 
 add_library(qorvin_localservice_pages STATIC
   song.h
@@ -34,14 +35,24 @@ target_include_directories(qorvin_localservice_audio PUBLIC ${CMAKE_CURRENT_SOUR
 target_include_directories(qorvin_localservice_audio SYSTEM PRIVATE ${QORVIN_LAME_INCLUDE_DIR})
 target_link_libraries(qorvin_localservice_audio PUBLIC Qt6::Core PRIVATE ${QORVIN_LAME_LIBRARY} qorvin_options)
 
-find_package(Qt6 REQUIRED COMPONENTS Network HttpServer)
+find_path(QORVIN_HTTP_PARSER_INCLUDE_DIR http_parser.h)
+find_library(QORVIN_HTTP_PARSER_LIBRARY http_parser)
+if(NOT QORVIN_HTTP_PARSER_INCLUDE_DIR OR NOT QORVIN_HTTP_PARSER_LIBRARY)
+  message(FATAL_ERROR "http-parser not found: install libhttp-parser-dev (tools/install-deps)")
+endif()
+
+find_package(Qt6 REQUIRED COMPONENTS Network)
 add_library(qorvin_localservice_server STATIC
-  serveroptions.h
+  serveroptions.h filestats.h
+  httprequest.h httpreply.h
+  httpconnection.cpp httpconnection.h
+  songbody.cpp songbody.h
   localserver.cpp localserver.h)
 target_include_directories(qorvin_localservice_server PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(qorvin_localservice_server
-  PUBLIC Qt6::Core Qt6::Network Qt6::HttpServer qorvin_localservice_pages qorvin_localservice_audio
-  PRIVATE qorvin_options)
+  PUBLIC Qt6::Core Qt6::Network qorvin_localservice_pages qorvin_localservice_audio
+  PRIVATE ${QORVIN_HTTP_PARSER_LIBRARY} qorvin_options)
+target_include_directories(qorvin_localservice_server SYSTEM PRIVATE ${QORVIN_HTTP_PARSER_INCLUDE_DIR})
 
 add_executable(mp3qorvin-service main.cpp)
 target_link_libraries(mp3qorvin-service PRIVATE qorvin_localservice_server qorvin_options)

@@ -14,16 +14,37 @@ using namespace Qorvin::LocalService;
 
 namespace {
 
-std::optional<int> numberOption(const QCommandLineParser& parser, const QString& name, int max)
+constexpr qint64 IntMax = std::numeric_limits<int>::max();
+
+std::optional<qint64> numberIn(const QString& text, const QString& name, qint64 max)
 {
     bool ok = false;
-    const int value = parser.value(name).toInt(&ok);
+    const qint64 value = text.toLongLong(&ok);
     if (!ok || value < 0 || value > max) {
-        std::fprintf(stderr, "mp3qorvin-service: --%s wants a whole number from 0 to %d\n", qPrintable(name),
-                     max);
+        std::fprintf(stderr, "mp3qorvin-service: --%s wants a whole number from 0 to %lld\n",
+                     qPrintable(name), static_cast<long long>(max));
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<qint64> numberOption(const QCommandLineParser& parser, const QString& name, qint64 max)
+{
+    return numberIn(parser.value(name), name, max);
+}
+
+// A repeatable option: every value, or nothing when one is no number.
+std::optional<QList<qint64>> numberList(const QCommandLineParser& parser, const QString& name)
+{
+    QList<qint64> numbers;
+    const QStringList values = parser.values(name);
+    for (const QString& value : values) {
+        const std::optional<qint64> number = numberIn(value, name, std::numeric_limits<qint64>::max());
+        if (!number)
+            return std::nullopt;
+        numbers.append(*number);
+    }
+    return numbers;
 }
 
 } // namespace
@@ -33,40 +54,70 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mp3qorvin-service"));
 
+    const QString N = QStringLiteral("N");
+    const QString Zero = QStringLiteral("0");
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The local MP3 search service. Point a program's http_proxy at it: it answers every host."));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("port"),
-         QStringLiteral("Port on 127.0.0.1; 0 picks a free one. The port is the first line "
-                        "printed."),
-         QStringLiteral("N"), QStringLiteral("0")},
-        {QStringLiteral("delay-ms"), QStringLiteral("Answer every page N ms late."), QStringLiteral("N"),
-         QStringLiteral("0")},
+         QStringLiteral("Port on 127.0.0.1; 0 picks a free one. The port is the first line printed."), N,
+         Zero},
+        {QStringLiteral("delay-ms"), QStringLiteral("Answer every page N ms late."), N, Zero},
         {QStringLiteral("fail-every"),
-         QStringLiteral("Every Nth page fails: a 500 page or a reset connection, in turn."),
-         QStringLiteral("N"), QStringLiteral("0")},
-        {QStringLiteral("stall-every"), QStringLiteral("Every Nth page never completes."),
-         QStringLiteral("N"), QStringLiteral("0")},
+         QStringLiteral("Every Nth page fails: a 500 page or a reset connection, in turn."), N, Zero},
+        {QStringLiteral("stall-every"), QStringLiteral("Every Nth page never completes."), N, Zero},
+        {QStringLiteral("drop-after-bytes"),
+         QStringLiteral("Close the connection after N body bytes of a file, once per file."), N, Zero},
+        {QStringLiteral("rate-kbps"), QStringLiteral("Send file bodies at most N kilobits a second."), N,
+         Zero},
+        {QStringLiteral("ignore-range"), QStringLiteral("Answer range requests with the whole file (200).")},
+        {QStringLiteral("not-mp3-every"),
+         QStringLiteral("Every Nth file request gets an HTML page with 200."), N, Zero},
+        {QStringLiteral("missing-song"), QStringLiteral("The song with this id answers 404 (repeatable)."),
+         QStringLiteral("ID")},
+        {QStringLiteral("broken-song"), QStringLiteral("The song with this id answers 500 (repeatable)."),
+         QStringLiteral("ID")},
+        {QStringLiteral("idle-timeout-ms"),
+         QStringLiteral("Close a connection that sent no request for N ms (0: never)."), N,
+         QStringLiteral("60000")},
         {QStringLiteral("verbose"), QStringLiteral("Log one line per request on stderr.")},
     });
     parser.process(app);
 
     const auto port = numberOption(parser, QStringLiteral("port"), 65535);
     const auto delay = numberOption(parser, QStringLiteral("delay-ms"), 600000);
-    const auto failEvery =
-        numberOption(parser, QStringLiteral("fail-every"), std::numeric_limits<int>::max());
-    const auto stallEvery =
-        numberOption(parser, QStringLiteral("stall-every"), std::numeric_limits<int>::max());
-    if (!port || !delay || !failEvery || !stallEvery)
+    const auto failEvery = numberOption(parser, QStringLiteral("fail-every"), IntMax);
+    const auto stallEvery = numberOption(parser, QStringLiteral("stall-every"), IntMax);
+    const auto dropAfter =
+        numberOption(parser, QStringLiteral("drop-after-bytes"), std::numeric_limits<qint64>::max());
+    const auto rate = numberOption(parser, QStringLiteral("rate-kbps"), IntMax);
+    const auto notMp3Every = numberOption(parser, QStringLiteral("not-mp3-every"), IntMax);
+    const auto idleTimeout = numberOption(parser, QStringLiteral("idle-timeout-ms"), IntMax);
+    const auto missing = numberList(parser, QStringLiteral("missing-song"));
+    const auto broken = numberList(parser, QStringLiteral("broken-song"));
+    if (!port || !delay || !failEvery || !stallEvery || !dropAfter || !rate || !notMp3Every || !idleTimeout ||
+        !missing || !broken)
         return 2;
 
+    ServerOptions options;
+    options.delayMs = int(*delay);
+    options.failEvery = int(*failEvery);
+    options.stallEvery = int(*stallEvery);
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+    options.dropAfterBytes = *dropAfter;
+    options.rateKbps = int(*rate);
+    options.ignoreRange = parser.isSet(QStringLiteral("ignore-range"));
+    options.notMp3Every = int(*notMp3Every);
+    options.missingSongs = *missing;
+    options.brokenSongs = *broken;
+    options.idleTimeoutMs = int(*idleTimeout);
+
     Catalogue::builtIn(); // read the catalogue before the first request, not during it
-    LocalServer server(
-        ServerOptions{*delay, *failEvery, *stallEvery, parser.isSet(QStringLiteral("verbose"))});
+    LocalServer server(options);
     if (!server.listen(quint16(*port))) {
-        std::fprintf(stderr, "mp3qorvin-service: cannot listen on 127.0.0.1:%d\n", *port);
+        std::fprintf(stderr, "mp3qorvin-service: cannot listen on 127.0.0.1:%d\n", int(*port));
         return 1;
     }
     std::printf("%u\n", unsigned(server.port()));

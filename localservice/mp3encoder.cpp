@@ -29,6 +29,8 @@ Mp3Result encodeMp3(const QList<qint16>& samples, int sampleRate, int kbps)
     lame_set_VBR(lame.get(), vbr_off);
     lame_set_quality(lame.get(), 7); // fast; the tune is a plain sine
     lame_set_bWriteVbrTag(lame.get(), 0);
+    // Every frame carries its own audio, so frames can be repeated and reordered freely.
+    lame_set_disable_reservoir(lame.get(), 1);
     if (lame_init_params(lame.get()) < 0)
         return {{}, QStringLiteral("libmp3lame refused %1 Hz at %2 kbit/s").arg(sampleRate).arg(kbps)};
 

@@ -22,3 +22,14 @@ qorvin_add_test(NAME tst_ls_localserver LABEL e2e
   SOURCES ${localservice_test_dir}/tst_localserver.cpp ${localservice_test_dir}/httpexchange.h
   ${localservice_test_dir}/pagemarkers.h
   LIBS qorvin_localservice_server)
+
+# Files, ranges, download faults and statistics; the HTTP handling under unusual clients (the
+# descriptor test starts the service program with few descriptors).
+qorvin_add_test(NAME tst_ls_fileserving LABEL e2e
+  SOURCES ${localservice_test_dir}/tst_fileserving.cpp ${localservice_test_dir}/httpexchange.h
+  LIBS qorvin_localservice_server)
+qorvin_add_test(NAME tst_ls_httpconnection LABEL e2e
+  SOURCES ${localservice_test_dir}/tst_httpconnection.cpp ${localservice_test_dir}/httpexchange.h
+  LIBS qorvin_localservice_server)
+target_compile_definitions(tst_ls_httpconnection PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
+add_dependencies(tst_ls_httpconnection mp3qorvin-service)

@@ -72,6 +72,50 @@ inline HttpAnswer exchange(quint16 port, const QByteArray& request, int waitMs =
     return answer;
 }
 
+// Sends request bytes (several pipelined requests, maybe) and collects everything the server sends
+// until it hangs up or waitMs pass.
+inline HttpAnswer exchangeUntilClosed(quint16 port, const QByteArray& request, int waitMs = 5000)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    HttpAnswer answer;
+    QDeadlineTimer deadline(waitMs);
+    bool sent = false;
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!sent && socket.state() == QAbstractSocket::ConnectedState) {
+            socket.write(request);
+            sent = true;
+        }
+        answer.raw += socket.readAll();
+        if (sent && socket.state() == QAbstractSocket::UnconnectedState) {
+            answer.closedByServer = true;
+            break;
+        }
+    }
+    answer.raw += socket.readAll();
+    return answer;
+}
+
+// The answers in a stream of them, each cut at the end its Content-Length gives.
+inline QList<HttpAnswer> splitAnswers(QByteArray raw)
+{
+    QList<HttpAnswer> answers;
+    while (!raw.isEmpty()) {
+        HttpAnswer one{raw, false};
+        const qsizetype headEnd = raw.indexOf("\r\n\r\n");
+        if (headEnd < 0) {
+            answers.append(one);
+            break;
+        }
+        const qsizetype end = qMin(raw.size(), headEnd + 4 + one.header("content-length").toLongLong());
+        one.raw = raw.first(end);
+        answers.append(one);
+        raw.remove(0, end);
+    }
+    return answers;
+}
+
 inline QByteArray getRequest(const QByteArray& target, const QByteArray& extraHeaders = {})
 {
     return "GET " + target + " HTTP/1.1\r\nHost: mp3.baidu.com\r\n" + extraHeaders + "\r\n";

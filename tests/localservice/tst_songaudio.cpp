@@ -12,16 +12,26 @@ using namespace Qorvin::LocalService;
 
 namespace {
 
-// Counts MPEG-1 Layer III frames without CRC (sync, version 1, layer III), each 144 * bitrate /
-// sample rate long (+ padding); -1 when a frame header is not where it should be.
-int frameCount(const QByteArray& mp3)
+// The length of the ID3v2 tag the file begins with, or 0 when it begins with a frame.
+qsizetype tagLength(const QByteArray& mp3)
+{
+    if (!mp3.startsWith("ID3") || mp3.size() < 10)
+        return 0;
+    qsizetype size = 0;
+    for (int i = 6; i < 10; ++i)
+        size = size * 128 + (uchar(mp3[i]) & 0x7F);
+    return 10 + size;
+}
+
+// Counts MPEG-1 Layer III frames without CRC at 32 kbit/s and 32 kHz (sync, version 1, layer III,
+// bitrate index 1, rate index 2), 144 bytes each; -1 when a frame header is not where it should be.
+int frameCount(const QByteArray& mp3, qsizetype from)
 {
     int frames = 0;
-    for (qsizetype at = 0; at + 4 <= mp3.size(); ++frames) {
-        if (uchar(mp3[at]) != 0xFF || (uchar(mp3[at + 1]) & 0xFE) != 0xFA)
+    for (qsizetype at = from; at < mp3.size(); at += SongFile::FrameBytes, ++frames) {
+        if (at + SongFile::FrameBytes > mp3.size() || uchar(mp3[at]) != 0xFF ||
+            (uchar(mp3[at + 1]) & 0xFE) != 0xFA || (uchar(mp3[at + 2]) & 0xFC) != 0x18)
             return -1;
-        const int padding = (uchar(mp3[at + 2]) >> 1) & 1;
-        at += 144 * SongAudio::Kbps * 1000 / MelodySampleRate + padding;
     }
     return frames;
 }
@@ -43,7 +53,7 @@ Decoded decoded(QByteArray mp3)
     mp3data_struct header{};
     auto* bytes = reinterpret_cast<unsigned char*>(mp3.data());
     size_t length = size_t(mp3.size());
-    for (int calls = 0; calls < 10000; ++calls) {
+    for (int calls = 0; calls < 100000; ++calls) {
         const int count = hip_decode1_headers(decoder, bytes, length, left.data(), right.data(), &header);
         length = 0;
         if (count < 0 || (count == 0 && calls > 0))
@@ -66,9 +76,12 @@ class TestSongAudio : public QObject
 
 private slots:
     void melodyIsShortAndAudible();
-    void filesAreLayer3Frames();
+    void filesAreWholeFramesOfARealisticSize_data();
+    void filesAreWholeFramesOfARealisticSize();
     void sameSongSameFileOtherSongOtherFile();
-    void decodesToTheMelody();
+    void piecesMatchTheWholeFile_data();
+    void piecesMatchTheWholeFile();
+    void decodesToTheRepeatedMelody();
 };
 
 void TestSongAudio::melodyIsShortAndAudible()
@@ -82,34 +95,84 @@ void TestSongAudio::melodyIsShortAndAudible()
     QCOMPARE(samples.first(), qint16(0)); // a soft start, no click
 }
 
-void TestSongAudio::filesAreLayer3Frames()
+void TestSongAudio::filesAreWholeFramesOfARealisticSize_data()
 {
-    SongAudio audio;
-    const QByteArray mp3 = audio.mp3For(7);
-    // Four seconds at 32 kHz: 1152 samples a frame, and the encoder's delay adds a few more.
-    const int frames = frameCount(mp3);
-    QVERIFY2(frames >= 4 * MelodySampleRate / 1152 && frames < 4 * MelodySampleRate / 1152 + 6,
-             qPrintable(QString::number(frames)));
+    QTest::addColumn<SongId>("id");
+    for (SongId id : {0, 1, 2, 7, 1448, 31869})
+        QTest::addRow("song %lld", static_cast<long long>(id)) << id;
+}
+
+void TestSongAudio::filesAreWholeFramesOfARealisticSize()
+{
+    QFETCH(SongId, id);
+    const SongFile file = SongAudio::fileOf(id);
+    QVERIFY(file.isValid());
+    QVERIFY2(file.size() >= SongAudio::MinFileBytes && file.size() <= SongAudio::MaxFileBytes,
+             qPrintable(QString::number(file.size())));
+    const QByteArray mp3 = SongAudio::fileBytes(id);
+    QCOMPARE(mp3.size(), file.size());
+    // An ID3v2 tag or a frame first, as a downloader checks; then frames to the very end.
+    const qsizetype tag = tagLength(mp3);
+    QVERIFY(tag > 0 || uchar(mp3[0]) == 0xFF);
+    QVERIFY(frameCount(mp3, tag) > 0);
 }
 
 void TestSongAudio::sameSongSameFileOtherSongOtherFile()
 {
-    SongAudio audio;
-    SongAudio other;
-    QCOMPARE(audio.mp3For(1), other.mp3For(1));
-    QCOMPARE(audio.mp3For(1), audio.mp3For(1));
-    QVERIFY(audio.mp3For(1) != audio.mp3For(2));
+    QCOMPARE(SongAudio::fileBytes(1), SongAudio::fileBytes(1));
+    QVERIFY(SongAudio::fileBytes(1) != SongAudio::fileBytes(2));
+    QCOMPARE(SongAudio::fileOf(1).etag(), SongAudio::fileOf(1).etag());
+    QVERIFY(SongAudio::fileOf(1).etag() != SongAudio::fileOf(2).etag());
+    QCOMPARE(SongAudio::fileOf(1).lastModified(), SongAudio::fileOf(1).lastModified());
+    QVERIFY(SongAudio::fileOf(1).lastModified().endsWith(" GMT"));
+    // Sizes differ from song to song.
+    QSet<qint64> sizes;
+    for (SongId id = 0; id < 20; ++id)
+        sizes.insert(SongAudio::fileOf(id).size());
+    QVERIFY(sizes.size() > 15);
 }
 
-void TestSongAudio::decodesToTheMelody()
+void TestSongAudio::piecesMatchTheWholeFile_data()
 {
-    SongAudio audio;
-    const Decoded sound = decoded(audio.mp3For(1448));
+    QTest::addColumn<SongId>("id");
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<qint64>("length");
+    // Song 0 begins with a tag, song 1 with a frame (the test below checks which).
+    QTest::newRow("start") << SongId(0) << qint64(0) << qint64(100);
+    QTest::newRow("across the tag's end") << SongId(0) << qint64(20) << qint64(300);
+    QTest::newRow("one byte") << SongId(0) << qint64(12345) << qint64(1);
+    QTest::newRow("across several repeats") << SongId(1) << qint64(70000) << qint64(200000);
+    QTest::newRow("to the end and past it") << SongId(1) << qint64(-1000) << qint64(5000);
+    QTest::newRow("past the end") << SongId(1) << qint64(0) << qint64(0);
+}
+
+void TestSongAudio::piecesMatchTheWholeFile()
+{
+    QFETCH(SongId, id);
+    QFETCH(qint64, offset);
+    QFETCH(qint64, length);
+    QVERIFY(SongAudio::fileBytes(0).startsWith("ID3"));
+    QCOMPARE(uchar(SongAudio::fileBytes(1)[0]), uchar(0xFF));
+    const SongFile file = SongAudio::fileOf(id);
+    const QByteArray whole = SongAudio::fileBytes(id);
+    if (offset < 0)
+        offset += file.size();
+    if (length == 0)
+        offset = file.size();
+    QCOMPARE(file.read(offset, length), whole.mid(offset, length));
+}
+
+void TestSongAudio::decodesToTheRepeatedMelody()
+{
+    const QByteArray mp3 = SongAudio::fileBytes(1448);
+    const int frames = frameCount(mp3, tagLength(mp3));
+    const Decoded sound = decoded(mp3);
     QCOMPARE(sound.sampleRate, MelodySampleRate);
     QCOMPARE(sound.channels, 1);
-    // Four seconds, give or take the coder's delay and the last frame's filling.
-    QVERIFY2(qAbs(qsizetype(sound.samples.size()) - 4 * MelodySampleRate) < 3 * 1152,
-             qPrintable(QString::number(sound.samples.size())));
+    // Every repeated frame decodes on its own: a frame's worth of samples each, give or take the
+    // decoder's start.
+    QVERIFY2(qAbs(qsizetype(sound.samples.size()) - qsizetype(frames) * 1152) < 3 * 1152,
+             qPrintable(QStringLiteral("%1 samples, %2 frames").arg(sound.samples.size()).arg(frames)));
     short loudest = 0;
     for (short sample : sound.samples)
         loudest = qMax<short>(loudest, short(qAbs(sample)));

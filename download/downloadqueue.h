@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+// The download queue: songs fetched over HTTP into a folder, a few at a time, resumable.
+#pragma once
+
+#include "downloaditem.h"
+#include "downloadtiming.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace Qorvin {
+
+struct CompletedFile;
+struct QueueEntry;
+struct TransferOutcome;
+
+class DownloadQueue : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Without a manager the queue makes its own, which goes through the system proxy (http_proxy).
+    explicit DownloadQueue(QNetworkAccessManager* network = nullptr, QObject* parent = nullptr);
+    ~DownloadQueue() override;
+
+    // Queues the songs of links as one batch into folder, in the links' order, and returns their ids.
+    // A song whose link is already complete in folder is Done at once. When the batch ends, the
+    // downloaded files are listed in folder/<keyword>.m3u8; an empty keyword writes no playlist.
+    QList<int> add(const QList<SongLink>& links, const QString& folder, const QString& keyword);
+
+    QList<DownloadItem> items() const;
+    // The item with that id; id 0 when there is none.
+    DownloadItem item(int id) const;
+    QueueProgress progress() const;
+    // True while an item is waiting or downloading (the question before quitting).
+    bool hasActiveItems() const;
+
+    void pause(int id);
+    void resume(int id); // a paused item waits again
+    void cancel(int id); // stops the item and removes its part file
+    void retry(int id);  // a failed or cancelled item waits again, with a fresh count of retries
+    void pauseAll();
+    void resumeAll();
+    void clearFinished(); // drops done and cancelled items from the list
+
+    int maxConcurrent() const;
+    void setMaxConcurrent(int count); // clamped to 1..8
+
+    DownloadTiming timing() const;
+    void setTiming(const DownloadTiming& timing);
+
+    // The file the unfinished items are kept in: downloads.json in the per-user data folder.
+    QString storePath() const;
+    void setStorePath(const QString& path);
+    // Brings back the stored items, each paused (or failed, as it was). Fails with the reason when
+    // the store exists but cannot be read; a missing store is an empty queue.
+    DownloadFileResult load();
+    // Stores the unfinished items now (the queue also does this by itself shortly after changes).
+    DownloadFileResult save();
+
+signals:
+    void itemAdded(int id);
+    // State changes at once; progress at most every timing().progressIntervalMs per item.
+    void itemChanged(int id);
+    void itemRemoved(int id);
+    void batchFinished(const Qorvin::BatchResult& result);
+
+private:
+    class Private;
+    QString freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
+                           const QSet<QString>& reserved) const;
+    const CompletedFile* completedIn(const QString& folder, const QUrl& url) const;
+    void startWaiting();
+    void start(QueueEntry* entry);
+    void stopTransfer(QueueEntry* entry);
+    void setState(QueueEntry* entry, DownloadState state, const QString& reason = {});
+    void onTransferFinished(int id, const TransferOutcome& outcome);
+    void reportProgress();
+    void finishBatchIfDone(int batchId);
+    void scheduleSave();
+
+    std::unique_ptr<Private> d;
+};
+
+} // namespace Qorvin

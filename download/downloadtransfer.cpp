@@ -1,0 +1,438 @@
+// SPDX-License-Identifier: MIT
+#include "downloadtransfer.h"
+
+#include "diskerror.h"
+#include "httpanswer.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace Qorvin {
+
+namespace {
+
+constexpr int MaxRedirects = 5;
+// Bytes Qt may hold for one reply before the socket is read no further: memory stays bounded
+// whatever the file size, and the buffer still keeps a fast connection busy.
+constexpr qint64 ReadBufferBytes = 512 * 1024;
+constexpr qint64 WriteChunkBytes = 64 * 1024;
+constexpr qsizetype HeadBytes = 4;
+
+bool isTransientStatus(int status)
+{
+    return status == 408 || status == 429 || (status >= 500 && status <= 599);
+}
+
+bool isTransientError(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::UnknownProxyError:
+    case QNetworkReply::UnknownServerError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString networkErrorReason(QNetworkReply::NetworkError error, const QUrl& url, const QString& detail)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+        return QStringLiteral("服务器拒绝连接（%1）").arg(url.host());
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+        return QStringLiteral("连接中断（%1）").arg(url.host());
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::ProxyTimeoutError:
+        return QStringLiteral("连接超时（%1）").arg(url.host());
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::ProxyNotFoundError:
+        return QStringLiteral("找不到服务器 %1").arg(url.host());
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("重定向超过 %1 次").arg(MaxRedirects);
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("服务器重定向到了不安全的地址");
+    case QNetworkReply::ProtocolUnknownError:
+        return QStringLiteral("不支持的地址：%1").arg(url.toString());
+    default:
+        return QStringLiteral("网络错误：%1").arg(detail);
+    }
+}
+
+QString statusReason(int status)
+{
+    if (status == 404 || status == 410)
+        return QStringLiteral("服务器上没有这个文件（HTTP %1）").arg(status);
+    if (status == 401 || status == 403)
+        return QStringLiteral("服务器拒绝访问（HTTP %1）").arg(status);
+    if (status >= 500)
+        return QStringLiteral("服务器出错（HTTP %1）").arg(status);
+    if (status == 408 || status == 429)
+        return QStringLiteral("服务器繁忙（HTTP %1）").arg(status);
+    return QStringLiteral("服务器的回答无法使用（HTTP %1）").arg(status);
+}
+
+bool syncToDisk(QFile& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, const DownloadTiming& timing,
+                                   const QUrl& url, const QString& targetPath, QObject* parent)
+    : QObject(parent), m_network(network), m_timing(timing), m_url(url), m_targetPath(targetPath),
+      m_folder(QFileInfo(targetPath).absolutePath()), m_part(partPathFor(targetPath)),
+      m_stallTimer(new QTimer(this)), m_retryTimer(new QTimer(this))
+{
+    m_stallTimer->setSingleShot(true);
+    m_stallTimer->setInterval(m_timing.stallTimeoutMs);
+    connect(m_stallTimer, &QTimer::timeout, this, &DownloadTransfer::onStalled);
+    m_retryTimer->setSingleShot(true);
+    connect(m_retryTimer, &QTimer::timeout, this, &DownloadTransfer::beginAttempt);
+}
+
+DownloadTransfer::~DownloadTransfer()
+{
+    stop();
+}
+
+void DownloadTransfer::start()
+{
+    m_retries = 0;
+    m_done = false;
+    beginAttempt();
+}
+
+void DownloadTransfer::stop()
+{
+    m_done = true;
+    m_retryTimer->stop();
+    dropReply();
+    if (m_part.isOpen()) {
+        m_part.flush();
+        m_part.close();
+    }
+}
+
+void DownloadTransfer::dropReply()
+{
+    m_stallTimer->stop();
+    if (m_reply) {
+        m_reply->disconnect(this);
+        // A reply that already holds an error (an HTTP error status) is ending by itself.
+        if (m_reply->isRunning() && m_reply->error() == QNetworkReply::NoError)
+            m_reply->abort();
+        m_reply->deleteLater();
+    }
+    m_reply = nullptr;
+}
+
+QString DownloadTransfer::diskReason(int errorNumber) const
+{
+    return diskErrorReason(m_folder, m_part.fileName(), errorNumber, m_part.errorString());
+}
+
+void DownloadTransfer::beginAttempt()
+{
+    if (m_done)
+        return;
+    m_restartedThisAttempt = false;
+    const QFileInfo folder(m_folder);
+    if (folder.exists() && !folder.isDir())
+        return fail(QStringLiteral("下载文件夹的路径是一个文件：%1").arg(QDir::toNativeSeparators(m_folder)));
+    if (!folder.exists() && !QDir().mkpath(m_folder)) {
+        const int error = errno;
+        return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
+                        .arg(QDir::toNativeSeparators(m_folder), QString::fromLocal8Bit(strerror(error))));
+    }
+
+    // A part file continues only when its record names the same link; anything else starts over.
+    m_record = readPartRecord(partRecordPathFor(m_targetPath));
+    const qint64 partSize = QFileInfo(m_part.fileName()).size();
+    const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
+    const bool resumable = sameLink && partSize > 0 &&
+                           (m_record.expectedSize < 0 || partSize <= m_record.expectedSize) &&
+                           (!m_record.ifRange().isEmpty() || m_record.expectedSize > 0);
+    if (!sameLink)
+        m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
+
+    if (!m_part.isOpen() && !m_part.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        const int error = errno;
+        return fail(diskReason(error));
+    }
+    m_received = resumable ? partSize : 0;
+    if (!m_part.resize(m_received) || !m_part.seek(m_received))
+        return fail(diskReason(errno));
+    m_head.clear();
+    if (resumable) {
+        m_part.seek(0);
+        m_head = m_part.read(HeadBytes);
+        m_part.seek(m_received);
+    }
+    sendRequest(resumable);
+}
+
+void DownloadTransfer::sendRequest(bool withRange)
+{
+    QNetworkRequest request(m_url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(MaxRedirects);
+    // Bytes must reach the file as the server stores them, or ranges would not fit.
+    request.setRawHeader("Accept-Encoding", "identity");
+    m_offset = 0;
+    if (withRange && m_received > 0) {
+        m_offset = m_received;
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(m_received) + '-');
+        const QByteArray validator = m_record.ifRange();
+        if (!validator.isEmpty())
+            request.setRawHeader("If-Range", validator);
+    }
+    m_body = Body::NotYet;
+    m_stalled = false;
+    m_reply = m_network->get(request);
+    m_reply->setReadBufferSize(ReadBufferBytes);
+    connect(m_reply, &QNetworkReply::readyRead, this, &DownloadTransfer::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &DownloadTransfer::onReplyFinished);
+    m_stallTimer->start(m_timing.stallTimeoutMs);
+}
+
+void DownloadTransfer::onStalled()
+{
+    m_stalled = true;
+    if (m_reply)
+        m_reply->abort(); // finished follows, with OperationCanceledError
+}
+
+void DownloadTransfer::onReadyRead()
+{
+    m_stallTimer->start(m_timing.stallTimeoutMs);
+    if (m_body == Body::NotYet)
+        readStatus();
+    if (m_body == Body::Accepted)
+        writeBody();
+}
+
+void DownloadTransfer::readStatus()
+{
+    QNetworkReply* reply = m_reply;
+    const QVariant statusValue = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusValue.isValid())
+        return;
+    const int status = statusValue.toInt();
+    m_body = Body::Ignored;
+    const QByteArray etag = reply->rawHeader("ETag");
+    const QByteArray lastModified = reply->rawHeader("Last-Modified");
+
+    if (status == 206) {
+        const ContentRange range = parseContentRange(reply->rawHeader("Content-Range"));
+        const bool fits =
+            range.valid && range.first == m_offset &&
+            (m_record.expectedSize < 0 || range.total < 0 || range.total == m_record.expectedSize);
+        if (!fits || m_offset == 0)
+            return restartFromZero();
+        if (range.total >= 0)
+            m_record.expectedSize = range.total;
+    } else if (status == 200) {
+        if (!truncatePart())
+            return;
+        const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        m_record.expectedSize = length > 0 ? length : -1;
+    } else if (status == 416) {
+        const ContentRange range = parseContentRange(reply->rawHeader("Content-Range"));
+        const qint64 total = range.valid ? range.total : m_record.expectedSize;
+        if (m_offset > 0 && total == m_received) {
+            dropReply();
+            return complete();
+        }
+        return restartFromZero();
+    } else if (isTransientStatus(status)) {
+        return retryLater(statusReason(status),
+                          retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc()));
+    } else {
+        return fail(statusReason(status));
+    }
+
+    if (!etag.isEmpty() || !lastModified.isEmpty() || status == 200) {
+        m_record.etag = etag;
+        m_record.lastModified = lastModified;
+    }
+    if (!writePartRecord(partRecordPathFor(m_targetPath), m_record))
+        return fail(diskErrorReason(m_folder, partRecordPathFor(m_targetPath), errno, QString()));
+    m_body = Body::Accepted;
+    emit progressed();
+}
+
+bool DownloadTransfer::truncatePart()
+{
+    m_received = 0;
+    m_head.clear();
+    if (!m_part.resize(0) || !m_part.seek(0)) {
+        fail(diskReason(errno));
+        return false;
+    }
+    return true;
+}
+
+void DownloadTransfer::restartFromZero()
+{
+    dropReply();
+    if (m_restartedThisAttempt)
+        return retryLater(QStringLiteral("服务器的分段回答前后不一致"));
+    m_restartedThisAttempt = true;
+    m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
+    QFile::remove(partRecordPathFor(m_targetPath));
+    if (!truncatePart())
+        return;
+    sendRequest(false);
+}
+
+void DownloadTransfer::writeBody()
+{
+    char buffer[WriteChunkBytes];
+    while (m_reply && m_reply->bytesAvailable() > 0) {
+        const qint64 count = m_reply->read(buffer, sizeof buffer);
+        if (count <= 0)
+            break;
+        if (m_head.size() < HeadBytes) {
+            m_head += QByteArray(buffer, qMin<qint64>(count, HeadBytes - m_head.size()));
+            // An HTML page answered with 200 is refused before it costs more than a few bytes.
+            if (m_head.size() >= HeadBytes && !looksLikeMp3(m_head))
+                return fail(QStringLiteral("不是MP3文件"), true);
+        }
+        errno = 0;
+        if (m_part.write(buffer, count) != count)
+            return fail(diskReason(errno));
+        m_received += count;
+    }
+    emit progressed();
+}
+
+void DownloadTransfer::onReplyFinished()
+{
+    m_stallTimer->stop();
+    QNetworkReply* reply = m_reply;
+    if (!reply)
+        return;
+    if (m_body == Body::NotYet)
+        readStatus();
+    if (m_body == Body::Accepted)
+        writeBody();
+    if (m_done || reply != m_reply)
+        return; // the status or a write already decided
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString detail = reply->errorString();
+    reply->disconnect(this);
+    reply->deleteLater();
+    m_reply = nullptr;
+
+    if (m_body == Body::Ignored)
+        return;
+    if (m_stalled)
+        return retryLater(QStringLiteral("%1 秒没有收到数据").arg(m_timing.stallTimeoutMs / 1000));
+    if (error != QNetworkReply::NoError && m_body == Body::NotYet && !isTransientError(error))
+        return fail(networkErrorReason(error, m_url, detail));
+    if (error != QNetworkReply::NoError)
+        return retryLater(networkErrorReason(error, m_url, detail));
+    if (m_body == Body::NotYet)
+        return retryLater(QStringLiteral("服务器没有回答"));
+    complete();
+}
+
+void DownloadTransfer::complete()
+{
+    if (!syncToDisk(m_part))
+        return fail(diskReason(errno));
+    if (m_record.expectedSize > 0 && m_received != m_record.expectedSize) {
+        if (m_received > m_record.expectedSize)
+            return fail(QStringLiteral("文件大小不符：收到 %1 字节，应为 %2 字节")
+                            .arg(m_received)
+                            .arg(m_record.expectedSize),
+                        true);
+        return retryLater(QStringLiteral("下载不完整：收到 %1 字节，应为 %2 字节")
+                              .arg(m_received)
+                              .arg(m_record.expectedSize));
+    }
+    if (!looksLikeMp3(m_head))
+        return fail(QStringLiteral("不是MP3文件"), true);
+    m_part.close();
+
+    // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number.
+    QString finalPath = m_targetPath;
+    const QFileInfo target(m_targetPath);
+    for (int copy = 2; QFileInfo::exists(finalPath) && copy < 1000; ++copy)
+        finalPath = target.dir().filePath(target.completeBaseName() + QStringLiteral(" (%1).").arg(copy) +
+                                          target.suffix());
+    if (!QFile::rename(m_part.fileName(), finalPath)) {
+        const int error = errno;
+        return fail(diskErrorReason(m_folder, finalPath, error, m_part.errorString()));
+    }
+    QFile::remove(partRecordPathFor(m_targetPath));
+    finish({true, {}, finalPath, m_received});
+}
+
+void DownloadTransfer::retryLater(const QString& reason, qint64 retryAfter)
+{
+    dropReply();
+    if (m_retries >= m_timing.retryDelaysMs.size())
+        return fail(reason);
+    qint64 delay = m_timing.retryDelaysMs.at(m_retries++);
+    if (retryAfter >= 0) {
+        delay = qMin<qint64>(retryAfter, m_timing.maxRetryAfterMs);
+    } else {
+        const double spread =
+            m_timing.retryJitter * (2.0 * QRandomGenerator::global()->generateDouble() - 1.0);
+        delay = qMax<qint64>(0, qint64(double(delay) * (1.0 + spread)));
+    }
+    if (m_part.isOpen())
+        m_part.flush();
+    m_part.close();
+    m_retryTimer->start(int(delay));
+}
+
+void DownloadTransfer::fail(const QString& reason, bool removePart)
+{
+    dropReply();
+    m_part.close();
+    // An empty part file holds nothing to continue.
+    if (removePart || m_received == 0)
+        removePartFiles(m_targetPath);
+    finish({false, reason, {}, m_received});
+}
+
+void DownloadTransfer::finish(const TransferOutcome& outcome)
+{
+    m_done = true;
+    m_retryTimer->stop();
+    emit finished(outcome);
+}
+
+} // namespace Qorvin

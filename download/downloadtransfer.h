@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+// One song's download: the requests, the part file, the retries and the final rename.
+#pragma once
+
+#include "downloadtiming.h"
+#include "partrecord.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+
+namespace Qorvin {
+
+struct TransferOutcome
+{
+    bool ok = false;
+    QString reason;    // in Chinese, when not ok
+    QString finalPath; // the complete file, when ok
+    qint64 size = 0;
+};
+
+class DownloadTransfer : public QObject
+{
+    Q_OBJECT
+
+public:
+    DownloadTransfer(QNetworkAccessManager* network, const DownloadTiming& timing, const QUrl& url,
+                     const QString& targetPath, QObject* parent = nullptr);
+    ~DownloadTransfer() override;
+
+    void start();
+    // Stops without a finished signal; the part file stays for a later start.
+    void stop();
+
+    qint64 bytesReceived() const { return m_received; }
+    qint64 bytesTotal() const { return m_record.expectedSize; }
+
+signals:
+    void progressed();
+    void finished(const Qorvin::TransferOutcome& outcome);
+
+private:
+    enum class Body
+    {
+        NotYet,   // no status read yet
+        Accepted, // a 200 or a fitting 206: the bytes go to the part file
+        Ignored,  // the answer was dealt with from its status
+    };
+
+    void beginAttempt();
+    void sendRequest(bool withRange);
+    void onReadyRead();
+    void onReplyFinished();
+    void onStalled();
+    void readStatus();
+    void writeBody();
+    void complete();
+    void restartFromZero();
+    void retryLater(const QString& reason, qint64 retryAfter = -1);
+    void fail(const QString& reason, bool removePart = false);
+    void finish(const TransferOutcome& outcome);
+    void dropReply();
+    bool truncatePart();
+    QString diskReason(int errorNumber) const;
+    QString finalPathFree() const;
+
+    QNetworkAccessManager* m_network;
+    DownloadTiming m_timing;
+    QUrl m_url;
+    QString m_targetPath;
+    QString m_folder;
+    QFile m_part;
+    PartRecord m_record;
+    QPointer<QNetworkReply> m_reply;
+    QTimer* m_stallTimer;
+    QTimer* m_retryTimer;
+    Body m_body = Body::NotYet;
+    qint64 m_offset = 0;   // where this answer's bytes start in the file
+    qint64 m_received = 0; // bytes in the part file
+    QByteArray m_head;     // the file's first bytes, for the MP3 check
+    int m_retries = 0;
+    bool m_restartedThisAttempt = false;
+    bool m_stalled = false;
+    bool m_done = false;
+};
+
+} // namespace Qorvin

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#include "partrecord.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace Qorvin {
+
+QByteArray PartRecord::ifRange() const
+{
+    // A weak ETag may not be used in If-Range.
+    if (!etag.isEmpty() && !etag.startsWith("W/"))
+        return etag;
+    return lastModified;
+}
+
+QString partPathFor(const QString& targetPath)
+{
+    return targetPath + QStringLiteral(".part");
+}
+
+QString partRecordPathFor(const QString& targetPath)
+{
+    return targetPath + QStringLiteral(".part.json");
+}
+
+PartRecord readPartRecord(const QString& recordPath)
+{
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The record is a few hundred bytes; anything much larger is not ours.
+    const QJsonObject object = QJsonDocument::fromJson(file.read(64 * 1024)).object();
+    PartRecord record;
+    record.url = object.value(u"url").toString();
+    record.etag = object.value(u"etag").toString().toLatin1();
+    record.lastModified = object.value(u"lastModified").toString().toLatin1();
+    record.expectedSize = object.value(u"expectedSize").toInteger(-1);
+    return record;
+}
+
+bool writePartRecord(const QString& recordPath, const PartRecord& record)
+{
+    const QJsonObject object{
+        {QStringLiteral("url"), record.url},
+        {QStringLiteral("etag"), QString::fromLatin1(record.etag)},
+        {QStringLiteral("lastModified"), QString::fromLatin1(record.lastModified)},
+        {QStringLiteral("expectedSize"), record.expectedSize},
+    };
+    QSaveFile file(recordPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    return file.commit();
+}
+
+void removePartFiles(const QString& targetPath)
+{
+    QFile::remove(partPathFor(targetPath));
+    QFile::remove(partRecordPathFor(targetPath));
+}
+
+} // namespace Qorvin

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// The small record beside a part file that lets a later request continue it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace Qorvin {
+
+struct PartRecord
+{
+    QString url;
+    QByteArray etag;
+    QByteArray lastModified;
+    qint64 expectedSize = -1;
+
+    // The If-Range value: a strong ETag, else the Last-Modified date; empty when neither is usable.
+    QByteArray ifRange() const;
+};
+
+// "<target>.part" and "<target>.part.json".
+QString partPathFor(const QString& targetPath);
+QString partRecordPathFor(const QString& targetPath);
+
+// An empty record (no url) when the file is missing or unreadable.
+PartRecord readPartRecord(const QString& recordPath);
+bool writePartRecord(const QString& recordPath, const PartRecord& record);
+
+// Removes the part file and its record.
+void removePartFiles(const QString& targetPath);
+
+} // namespace Qorvin

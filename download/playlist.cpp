@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "playlist.h"
+
+#include "songfilename.h"
+#include "songlinktext.h"
+
+#include <QSaveFile>
+
+namespace Qorvin {
+
+namespace {
+
+// A line break would start a new entry in the middle of a title.
+QByteArray oneLine(const QString& text)
+{
+    QString line = text;
+    line.replace(u'\r', u' ');
+    line.replace(u'\n', u' ');
+    return line.toUtf8();
+}
+
+} // namespace
+
+QByteArray playlistBytes(const QList<PlaylistEntry>& entries)
+{
+    QByteArray bytes = "#EXTM3U\n";
+    for (const PlaylistEntry& entry : entries) {
+        bytes += "#EXTINF:-1," + oneLine(entry.title) + '\n';
+        bytes += oneLine(entry.location) + '\n';
+    }
+    return bytes;
+}
+
+DownloadFileResult writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries)
+{
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, QStringLiteral("无法创建播放列表 %1：%2").arg(filePath, file.errorString())};
+    const QByteArray bytes = playlistBytes(entries);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return {false, QStringLiteral("无法写入播放列表 %1：%2").arg(filePath, file.errorString())};
+    return {true, {}};
+}
+
+QList<PlaylistEntry> remotePlaylistEntries(const QList<SongLink>& links)
+{
+    QList<PlaylistEntry> entries;
+    for (const SongLink& link : links) {
+        const QUrl url = songAddress(link.hrefHtml);
+        if (url.isValid())
+            entries.append({plainTitle(link.titleHtml), QString::fromUtf8(url.toEncoded())});
+    }
+    return entries;
+}
+
+QString playlistFileName(const QString& keyword)
+{
+    const QString stem = safeFileStem(keyword, 200 - 6);
+    return (stem.isEmpty() ? QStringLiteral("播放列表") : stem) + QStringLiteral(".m3u8");
+}
+
+} // namespace Qorvin

@@ -1,0 +1,397 @@
+// SPDX-License-Identifier: MIT
+#include "httpconnection.h"
+
+#include <QTcpSocket>
+
+#include <http_parser.h>
+#include <sys/socket.h>
+
+namespace Qorvin::LocalService {
+
+namespace {
+
+constexpr qint64 ReadChunkBytes = 64 * 1024;
+constexpr qint64 BodyChunkBytes = 64 * 1024;
+// A body waits while this much is still queued for the socket, so a slow client holds at most
+// this much of a file in memory.
+constexpr qint64 WriteHighWater = 256 * 1024;
+// After the last answer, what the client still sends is read and thrown away this long, so that
+// an early close does not reset the connection before the client has read the answer.
+constexpr int LingerMs = 2000;
+
+http_parser_settings parserSettings(int (*begin)(http_parser*), http_data_cb url, http_data_cb field,
+                                    http_data_cb value, http_cb headers, http_data_cb body, http_cb complete)
+{
+    http_parser_settings settings;
+    http_parser_settings_init(&settings);
+    settings.on_message_begin = begin;
+    settings.on_url = url;
+    settings.on_header_field = field;
+    settings.on_header_value = value;
+    settings.on_headers_complete = headers;
+    settings.on_body = body;
+    settings.on_message_complete = complete;
+    return settings;
+}
+
+HttpConnection* connectionOf(http_parser* parser)
+{
+    return static_cast<HttpConnection*>(parser->data);
+}
+
+QByteArray reasonPhrase(int status)
+{
+    return http_status_str(static_cast<http_status>(status));
+}
+
+} // namespace
+
+HttpConnection::HttpConnection(QTcpSocket* socket, const HttpLimits& limits, QObject* parent)
+    : QObject(parent), m_socket(socket), m_limits(limits), m_parser(std::make_unique<http_parser>())
+{
+    m_socket->setParent(this);
+    m_socket->setReadBufferSize(ReadChunkBytes);
+    http_parser_init(m_parser.get(), HTTP_REQUEST);
+    m_parser->data = this;
+    // The parser's own limit counts the request line and every field together.
+    http_parser_set_max_header_size(uint32_t(m_limits.maxHeadBytes));
+
+    m_idleTimer.setSingleShot(true);
+    m_rateTimer.setSingleShot(true);
+    connect(&m_idleTimer, &QTimer::timeout, this, &HttpConnection::onIdleTimeout);
+    connect(&m_rateTimer, &QTimer::timeout, this, &HttpConnection::pump);
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        if (m_lingering || m_readingDone)
+            m_socket->readAll(); // nothing more is answered on this connection
+        else
+            readRequests();
+    });
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+        touch();
+        if (m_closing && m_socket->bytesToWrite() == 0)
+            linger();
+        else
+            pump();
+    });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        m_idleTimer.stop();
+        m_rateTimer.stop();
+        deleteLater();
+    });
+    touch();
+    // Bytes may have come before the signals were connected.
+    QMetaObject::invokeMethod(this, &HttpConnection::readRequests, Qt::QueuedConnection);
+}
+
+HttpConnection::~HttpConnection() = default;
+
+bool HttpConnection::isIdle() const
+{
+    return m_slots.empty() && !m_inRequest;
+}
+
+void HttpConnection::close()
+{
+    m_socket->abort();
+}
+
+void HttpConnection::touch()
+{
+    m_lastActivity.start();
+    if (m_limits.idleTimeoutMs > 0)
+        m_idleTimer.start(m_limits.idleTimeoutMs);
+}
+
+void HttpConnection::onIdleTimeout()
+{
+    // An answer held back or left unfinished on purpose is no idle connection: the client waits.
+    if (isIdle() || m_lingering)
+        m_socket->abort();
+    else
+        touch();
+}
+
+int HttpConnection::onMessageBegin(http_parser* parser)
+{
+    HttpConnection* self = connectionOf(parser);
+    self->m_request = HttpRequest();
+    self->m_inRequest = true;
+    self->m_lastWasValue = false;
+    self->m_fieldBytes = 0;
+    self->m_bodyBytes = 0;
+    return 0;
+}
+
+int HttpConnection::onUrl(http_parser* parser, const char* at, size_t length)
+{
+    connectionOf(parser)->m_request.target.append(at, qsizetype(length));
+    return 0;
+}
+
+int HttpConnection::onHeaderField(http_parser* parser, const char* at, size_t length)
+{
+    HttpConnection* self = connectionOf(parser);
+    HttpRequest& request = self->m_request;
+    if (request.headers.isEmpty() || self->m_lastWasValue) {
+        if (request.headers.size() >= self->m_limits.maxHeaderFields) {
+            self->m_refusal = 431;
+            return 1;
+        }
+        request.headers.emplaceBack();
+        self->m_fieldBytes = 0;
+        self->m_lastWasValue = false;
+    }
+    self->m_fieldBytes += qint64(length);
+    if (self->m_fieldBytes > self->m_limits.maxHeaderFieldBytes) {
+        self->m_refusal = 431;
+        return 1;
+    }
+    request.headers.last().first.append(at, qsizetype(length));
+    return 0;
+}
+
+int HttpConnection::onHeaderValue(http_parser* parser, const char* at, size_t length)
+{
+    HttpConnection* self = connectionOf(parser);
+    self->m_lastWasValue = true;
+    self->m_fieldBytes += qint64(length);
+    if (self->m_fieldBytes > self->m_limits.maxHeaderFieldBytes) {
+        self->m_refusal = 431;
+        return 1;
+    }
+    self->m_request.headers.last().second.append(at, qsizetype(length));
+    return 0;
+}
+
+int HttpConnection::onHeadersComplete(http_parser* parser)
+{
+    HttpConnection* self = connectionOf(parser);
+    if ((parser->flags & F_CONTENTLENGTH) && parser->content_length > uint64_t(self->m_limits.maxBodyBytes)) {
+        self->m_refusal = 413;
+        return -1;
+    }
+    HttpRequest& request = self->m_request;
+    request.method = http_method_str(static_cast<http_method>(parser->method));
+    request.versionMajor = parser->http_major;
+    request.versionMinor = parser->http_minor;
+    for (auto& field : request.headers)
+        field.second = field.second.trimmed();
+    request.url = QUrl::fromEncoded(request.target);
+    return 0;
+}
+
+int HttpConnection::onBody(http_parser* parser, const char*, size_t length)
+{
+    HttpConnection* self = connectionOf(parser);
+    self->m_bodyBytes += qint64(length);
+    if (self->m_bodyBytes > self->m_limits.maxBodyBytes) {
+        self->m_refusal = 413;
+        return 1;
+    }
+    return 0;
+}
+
+int HttpConnection::onMessageComplete(http_parser* parser)
+{
+    HttpConnection* self = connectionOf(parser);
+    // An HTTP/1.0 client may read its answer to the end of the connection; an upgrade request gets
+    // one plain answer, never a switch of protocols.
+    const bool http10 = parser->http_major < 1 || (parser->http_major == 1 && parser->http_minor == 0);
+    self->m_closeAfterRequest = http10 || parser->upgrade || !http_should_keep_alive(parser);
+    self->m_requestDone = true;
+    self->m_inRequest = false;
+    http_parser_pause(parser, 1); // one request at a time, so that reading stops after it if need be
+    return 0;
+}
+
+void HttpConnection::readRequests()
+{
+    while (!m_readingDone && !m_lingering && qsizetype(m_slots.size()) < m_limits.maxPipelined) {
+        if (m_input.isEmpty())
+            m_input = m_socket->read(ReadChunkBytes);
+        if (m_input.isEmpty())
+            return;
+        parseInput();
+    }
+}
+
+void HttpConnection::parseInput()
+{
+    static const http_parser_settings settings = parserSettings(
+        &HttpConnection::onMessageBegin, &HttpConnection::onUrl, &HttpConnection::onHeaderField,
+        &HttpConnection::onHeaderValue, &HttpConnection::onHeadersComplete, &HttpConnection::onBody,
+        &HttpConnection::onMessageComplete);
+    const size_t parsed =
+        http_parser_execute(m_parser.get(), &settings, m_input.constData(), size_t(m_input.size()));
+    m_input.remove(0, qsizetype(parsed));
+    const http_errno error = HTTP_PARSER_ERRNO(m_parser.get());
+    if (error == HPE_PAUSED)
+        http_parser_pause(m_parser.get(), 0);
+    else if (error != HPE_OK) {
+        if (m_refusal == 0 && error == HPE_HEADER_OVERFLOW)
+            m_refusal = m_request.headers.isEmpty() ? 414 : 431;
+        refuse(m_refusal != 0 ? m_refusal : 400);
+        return;
+    }
+    if (!m_requestDone)
+        return;
+    m_requestDone = false;
+    touch();
+    Slot slot;
+    slot.sequence = m_nextSequence++;
+    slot.closeAfter = m_closeAfterRequest;
+    if (slot.closeAfter) {
+        m_readingDone = true;
+        m_input.clear();
+    }
+    m_slots.push_back(std::move(slot));
+    emit requestReceived(m_slots.back().sequence, m_request);
+}
+
+void HttpConnection::refuse(int status)
+{
+    m_readingDone = true;
+    m_inRequest = false;
+    m_input.clear();
+    Slot slot;
+    slot.sequence = m_nextSequence++;
+    slot.ready = true;
+    slot.closeAfter = true;
+    slot.reply.status = status;
+    slot.reply.contentType = "text/plain; charset=utf-8";
+    slot.reply.body = QByteArray::number(status) + ' ' + reasonPhrase(status) + '\n';
+    m_slots.push_back(std::move(slot));
+    pump();
+}
+
+void HttpConnection::reply(quint64 sequence, HttpReply answer)
+{
+    for (Slot& slot : m_slots) {
+        if (slot.sequence == sequence && !slot.ready) {
+            slot.reply = std::move(answer);
+            slot.ready = true;
+            break;
+        }
+    }
+    pump();
+}
+
+void HttpConnection::writeHead(const Slot& slot)
+{
+    const HttpReply& reply = slot.reply;
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+    if (!reply.contentType.isEmpty())
+        head += "Content-Type: " + reply.contentType + "\r\n";
+    head += "Content-Length: " + QByteArray::number(reply.contentLength()) + "\r\n";
+    for (const auto& header : reply.headers)
+        head += header.first + ": " + header.second + "\r\n";
+    if (slot.closeAfter)
+        head += "Connection: close\r\n";
+    head += "\r\n";
+    m_socket->write(head);
+}
+
+void HttpConnection::pump()
+{
+    while (!m_stalled && !m_closing && !m_slots.empty() && m_slots.front().ready) {
+        Slot& slot = m_slots.front();
+        if (!slot.started) {
+            slot.started = true;
+            if (slot.reply.onSent)
+                slot.reply.onSent();
+            if (slot.reply.fault == HttpReply::Reset) {
+                m_stalled = true;
+                m_socket->abort(); // the server hangs up without a word
+                return;
+            }
+            writeHead(slot);
+            if (slot.reply.fault == HttpReply::Stall) {
+                // Headers promise the whole body; half of it comes, the rest never does.
+                m_socket->write(slot.reply.body.first(slot.reply.body.size() / 2));
+                m_stalled = true;
+                return;
+            }
+            if (!slot.reply.headOnly && !slot.reply.stream)
+                m_socket->write(slot.reply.body);
+            slot.rateClock.start();
+        }
+        if (slot.reply.stream && !slot.reply.headOnly && !sendBody(slot))
+            return;
+        finishFront();
+    }
+}
+
+bool HttpConnection::sendBody(Slot& slot)
+{
+    HttpReply& reply = slot.reply;
+    const qint64 size = reply.stream->size();
+    while (slot.bodySent < size) {
+        if (m_socket->bytesToWrite() >= WriteHighWater)
+            return false; // bytesWritten comes back here
+        qint64 chunk = qMin(BodyChunkBytes, size - slot.bodySent);
+        if (reply.dropAfterBytes >= 0 && slot.bodySent >= reply.dropAfterBytes) {
+            // The connection ends in the middle of the body, after what did go out.
+            slot.reply.stream.reset();
+            slot.reply.heldUntilDone.reset();
+            m_stalled = true;
+            m_closing = true;
+            if (m_socket->bytesToWrite() == 0)
+                linger();
+            return false;
+        }
+        if (reply.dropAfterBytes >= 0)
+            chunk = qMin(chunk, reply.dropAfterBytes - slot.bodySent);
+        if (reply.bytesPerSecond > 0) {
+            // A small head start, then no more than the rate allows since the body began.
+            const qint64 allowed = qint64(reply.bytesPerSecond) * (slot.rateClock.elapsed() + 50) / 1000;
+            const qint64 budget = allowed - slot.bodySent;
+            if (budget <= 0) {
+                const qint64 waitMs = (1 - budget) * 1000 / reply.bytesPerSecond + 1;
+                m_rateTimer.start(int(qBound(qint64(5), waitMs, qint64(1000))));
+                return false;
+            }
+            chunk = qMin(chunk, budget);
+        }
+        const QByteArray bytes = reply.stream->next(chunk);
+        if (bytes.isEmpty()) {
+            m_stalled = true;
+            m_socket->abort(); // the body cannot be made: the client must not take a short file
+            return false;
+        }
+        m_socket->write(bytes);
+        slot.bodySent += bytes.size();
+    }
+    return true;
+}
+
+void HttpConnection::finishFront()
+{
+    const bool closeAfter = m_slots.front().closeAfter;
+    m_slots.pop_front();
+    if (closeAfter) {
+        m_closing = true;
+        if (m_socket->bytesToWrite() == 0)
+            linger();
+        return;
+    }
+    // Reading may have stopped while too many answers were owed.
+    if (!m_readingDone && (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
+        QMetaObject::invokeMethod(this, &HttpConnection::readRequests, Qt::QueuedConnection);
+}
+
+void HttpConnection::linger()
+{
+    if (m_lingering)
+        return;
+    m_lingering = true;
+    m_rateTimer.stop();
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    // Send the end of the stream after the answer, keep reading what still comes, then close.
+    ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+    m_socket->readAll();
+    QTimer::singleShot(LingerMs, this, [this] { m_socket->abort(); });
+}
+
+} // namespace Qorvin::LocalService
