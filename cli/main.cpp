@@ -3,7 +3,9 @@
 #include "clioptions.h"
 #include "crawlrun.h"
 #include "interruptwatcher.h"
+#include "playlist.h"
 #include "progressline.h"
+#include "songdownload.h"
 #include "songoutput.h"
 #include "topiccaptions.h"
 
@@ -44,6 +46,42 @@ QString obstacleToWriting(const QString& filePath)
     return {};
 }
 
+// Prints the songs and writes the playlist; returns the exit status so far.
+int reportSongs(const CliOptions& options, const QList<SongLink>& links, int exitCode)
+{
+    const QList<SongEntry> songs = songEntries(links);
+    printTo(stdout, options.json ? songsJson(songs) : songLines(songs));
+    if (!options.m3uFile.isEmpty()) {
+        const DownloadFileResult written = writePlaylist(options.m3uFile, remotePlaylistEntries(links));
+        if (!written.ok)
+            exitCode = fail(ExitFailure, u"无法写入播放列表 "_s + QDir::toNativeSeparators(options.m3uFile) +
+                                             u": "_s + written.errorString);
+    }
+    if (!options.quiet)
+        printTo(stderr, u"共 %1 首歌，结果页已写入 %2\n"_s.arg(songs.size())
+                            .arg(QDir::toNativeSeparators(options.resultFile))
+                            .toUtf8());
+    return exitCode;
+}
+
+int downloadSongs(const CliOptions& options, const QList<SongLink>& links, ProgressLine& progress,
+                  InterruptWatcher& interrupts)
+{
+    SongDownload download(progress);
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &SongDownload::interrupt);
+    const DownloadSummary summary = download.run(links, options.downloadDir);
+    if (summary.interrupted)
+        return fail(ExitInterrupted, u"下载已中断，已完成 %1 首。"_s.arg(summary.done));
+    if (summary.failed > 0)
+        return fail(ExitFailure,
+                    u"%1 首歌下载失败:\n  "_s.arg(summary.failed) + summary.failures.join(u"\n  "_s));
+    if (!options.quiet)
+        printTo(stderr, u"已下载 %1 首歌到 %2\n"_s.arg(summary.done)
+                            .arg(QDir::toNativeSeparators(options.downloadDir))
+                            .toUtf8());
+    return ExitDone;
+}
+
 int crawl(const CliOptions& options)
 {
     std::optional<TopicEntry> topic;
@@ -62,31 +100,25 @@ int crawl(const CliOptions& options)
 
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     ProgressLine progress(ProgressLine::styleForStderr(options.quiet));
-    CrawlRun run(CrawlSettings{options.countText, options.resultFile, options.maxEmptyPages}, progress);
     InterruptWatcher interrupts(ExitInterrupted);
-    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &CrawlRun::interrupt);
-
-    const CrawlOutcome outcome = topic ? run.topic(topic->index) : run.search(options.term);
-    progress.finish();
-    int exitCode = outcome.exitCode;
-    if (!outcome.message.isEmpty())
-        fail(exitCode, outcome.message);
-    if (!outcome.resultWritten)
-        return exitCode;
-
-    const QList<SongEntry> songs = songEntries(outcome.titles, outcome.links);
-    printTo(stdout, options.json ? songsJson(songs) : songLines(songs));
-    if (!options.m3uFile.isEmpty()) {
-        const QString error = writePlaylist(options.m3uFile, songs);
-        if (!error.isEmpty())
-            exitCode = fail(ExitFailure, u"无法写入播放列表 "_s + QDir::toNativeSeparators(options.m3uFile) +
-                                             u": "_s + error);
+    CrawlOutcome outcome;
+    {
+        CrawlRun run(CrawlSettings{options.countText, options.resultFile, options.maxEmptyPages}, progress);
+        const QMetaObject::Connection stop =
+            QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &CrawlRun::interrupt);
+        outcome = topic ? run.topic(topic->index) : run.search(options.term);
+        QObject::disconnect(stop);
     }
-    if (!options.quiet)
-        printTo(stderr, u"共 %1 首歌，结果页已写入 %2\n"_s.arg(songs.size())
-                            .arg(QDir::toNativeSeparators(options.resultFile))
-                            .toUtf8());
-    return exitCode;
+    if (!outcome.message.isEmpty())
+        fail(outcome.exitCode, outcome.message);
+    if (!outcome.resultWritten)
+        return outcome.exitCode;
+
+    const QList<SongLink> links = songLinks(outcome.titles, outcome.links);
+    const int exitCode = reportSongs(options, links, outcome.exitCode);
+    if (options.downloadDir.isEmpty() || exitCode != ExitDone)
+        return exitCode;
+    return downloadSongs(options, links, progress, interrupts);
 }
 
 } // namespace

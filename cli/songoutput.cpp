@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "songoutput.h"
 
-#include "songtext.h"
+#include "songlinktext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace Qorvin::Cli {
 
@@ -20,13 +19,25 @@ QByteArray jsonString(const QString& text)
 
 } // namespace
 
-QList<SongEntry> songEntries(const QStringList& titles, const QStringList& links)
+QList<SongLink> songLinks(const QStringList& titles, const QStringList& links)
 {
-    QList<SongEntry> songs;
+    QList<SongLink> songs;
     const qsizetype count = std::min(titles.size(), links.size());
     songs.reserve(count);
     for (qsizetype i = 0; i < count; ++i)
-        songs.append(SongEntry{songTitleText(titles.at(i)), songLinkAddress(links.at(i))});
+        songs.append(SongLink{titles.at(i), links.at(i)});
+    return songs;
+}
+
+QList<SongEntry> songEntries(const QList<SongLink>& links)
+{
+    QList<SongEntry> songs;
+    songs.reserve(links.size());
+    for (const SongLink& link : links) {
+        const QUrl address = songAddress(link.hrefHtml);
+        songs.append(SongEntry{plainTitle(link.titleHtml),
+                               address.isValid() ? QString::fromUtf8(address.toEncoded()) : QString()});
+    }
     return songs;
 }
 
@@ -50,17 +61,6 @@ QByteArray songsJson(const QList<SongEntry>& songs)
     }
     out += songs.isEmpty() ? "]\n" : "\n]\n";
     return out;
-}
-
-QString writePlaylist(const QString& filePath, const QList<SongEntry>& songs)
-{
-    QByteArray out = "#EXTM3U\n";
-    for (const SongEntry& song : songs)
-        out += "#EXTINF:-1," + song.title.toUtf8() + '\n' + song.link.toUtf8() + '\n';
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
-        return file.errorString();
-    return {};
 }
 
 } // namespace Qorvin::Cli

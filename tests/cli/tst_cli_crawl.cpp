@@ -93,6 +93,8 @@ private slots:
     void interruptWritesSongsSoFar();
     void unreachableServiceFails();
     void failingPagesAreFetchedAgain();
+    void downloadsTheSongs_data();
+    void downloadsTheSongs();
 
 private:
     ServiceProcess m_service;
@@ -303,6 +305,47 @@ void TestCliCrawl::failingPagesAreFetchedAgain()
     QCOMPARE(resultRows(readFile(path("faulty.htm"))), 150);
     QCOMPARE(readFile(path("faulty.htm")), readFile(path("sound.htm")));
     QCOMPARE(faulty.out, sound.out);
+}
+
+void TestCliCrawl::downloadsTheSongs_data()
+{
+    QTest::addColumn<bool>("secondSongMissing");
+    QTest::newRow("every song there") << false;
+    QTest::newRow("second song missing") << true;
+}
+
+void TestCliCrawl::downloadsTheSongs()
+{
+    QFETCH(bool, secondSongMissing);
+    const QStringList arguments{
+        QStringLiteral("search"),   QStringLiteral("苏轼"),       QStringLiteral("-n"),
+        QStringLiteral("3"),        QStringLiteral("-q"),         QStringLiteral("--m3u"),
+        QStringLiteral("list.m3u"), QStringLiteral("--download"), QStringLiteral("songs")};
+    const CliResult first = cli(arguments);
+    QCOMPARE(first.exitCode, 0);
+    const QList<QByteArray> lines = first.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(QDir(path("songs")).entryList({QStringLiteral("*.mp3")}, QDir::Files).size(), 3);
+    const QByteArray playlist = readFile(path("list.m3u"));
+    for (const QByteArray& line : lines)
+        QVERIFY2(playlist.contains(line.mid(line.lastIndexOf("  ") + 2)), playlist.constData());
+    if (!secondSongMissing)
+        return;
+
+    // The same search against a service that has lost the second song: the others are
+    // downloaded, the program says which one failed and ends with status 1.
+    const QByteArray secondLink = lines.at(1).mid(lines.at(1).lastIndexOf("  ") + 2);
+    const QByteArray songId = secondLink.mid(secondLink.lastIndexOf('/') + 1).split('.').value(0);
+    ServiceProcess losing;
+    const QString error = losing.start(QStringLiteral(QORVIN_SERVICE_PROGRAM),
+                                       {QStringLiteral("--missing-song"), QString::fromLatin1(songId)});
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(QDir(path("songs")).removeRecursively());
+    const CliResult second = runCli(arguments, losing.port(), m_folder->path());
+    QCOMPARE(second.exitCode, 1);
+    QVERIFY2(hasChinese(second.err), second.err.constData());
+    QCOMPARE(QDir(path("songs")).entryList({QStringLiteral("*.mp3")}, QDir::Files).size(), 2);
+    QCOMPARE(second.out, first.out);
 }
 
 QTEST_GUILESS_MAIN(TestCliCrawl)

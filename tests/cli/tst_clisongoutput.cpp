@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The found songs on standard output and in a playlist.
+// The found songs on standard output: as the result page shows them, as lines and as JSON.
 #include "songoutput.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qorvin::Cli;
@@ -18,7 +16,9 @@ class TestCliSongOutput : public QObject
 private slots:
     void jsonKeepsEveryCharacter_data();
     void jsonKeepsEveryCharacter();
-    void linesAndPlaylist();
+    void entriesAsThePageShowsThem_data();
+    void entriesAsThePageShowsThem();
+    void lines();
 };
 
 void TestCliSongOutput::jsonKeepsEveryCharacter_data()
@@ -57,24 +57,49 @@ void TestCliSongOutput::jsonKeepsEveryCharacter()
     QVERIFY(json.endsWith("]\n"));
 }
 
-void TestCliSongOutput::linesAndPlaylist()
+void TestCliSongOutput::entriesAsThePageShowsThem_data()
+{
+    QTest::addColumn<QString>("titleHtml");
+    QTest::addColumn<QString>("hrefHtml");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("link");
+    QTest::newRow("as scraped") << "水龙吟·楚山修竹如云 - 苏轼"
+                                << "http://m.example/mirror1/1443.mp3"
+                                << "水龙吟·楚山修竹如云 - 苏轼"
+                                << "http://m.example/mirror1/1443.mp3";
+    QTest::newRow("tags and references") << "<B>苏轼</B> &amp; 柳永 &#12539;"
+                                         << "http://m.example/a.mp3?x=1&amp;y=2"
+                                         << "苏轼 & 柳永 ・"
+                                         << "http://m.example/a.mp3?x=1&y=2";
+    QTest::newRow("Chinese in the address") << "歌"
+                                            << "http://m.example/歌.mp3"
+                                            << "歌"
+                                            << "http://m.example/%E6%AD%8C.mp3";
+    QTest::newRow("no address") << "歌"
+                                << "请参照原网页"
+                                << "歌"
+                                << "";
+}
+
+void TestCliSongOutput::entriesAsThePageShowsThem()
+{
+    QFETCH(QString, titleHtml);
+    QFETCH(QString, hrefHtml);
+    QFETCH(QString, title);
+    QFETCH(QString, link);
+    const QList<SongEntry> entries = songEntries(songLinks({titleHtml}, {hrefHtml}));
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.constFirst().title, title);
+    QCOMPARE(entries.constFirst().link, link);
+}
+
+void TestCliSongOutput::lines()
 {
     const QList<SongEntry> songs{{QStringLiteral("甲 - 乙"), QStringLiteral("http://m.example/1.mp3")},
                                  {QStringLiteral("丙"), QStringLiteral("http://m.example/2.MP3")}};
     QCOMPARE(songLines(songs),
              QStringLiteral("1. 甲 - 乙  http://m.example/1.mp3\n2. 丙  http://m.example/2.MP3\n").toUtf8());
     QCOMPARE(songsJson({}), QByteArray("[]\n"));
-
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("list.m3u"));
-    QCOMPARE(writePlaylist(path, songs), QString());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    QCOMPARE(lines.value(0), QByteArray("#EXTM3U"));
-    QVERIFY(lines.contains(QByteArray("http://m.example/1.mp3")));
-    QVERIFY(lines.contains(QByteArray("http://m.example/2.MP3")));
-    QVERIFY(!writePlaylist(folder.filePath(QStringLiteral("missing/list.m3u")), songs).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCliSongOutput)
