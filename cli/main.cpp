@@ -2,6 +2,7 @@
 // mp3qorvin-cli: the keyword search and the topic crawl of the window, for scripts.
 #include "clioptions.h"
 #include "crawlrun.h"
+#include "environmentproxy.h"
 #include "interruptwatcher.h"
 #include "playlist.h"
 #include "progressline.h"
@@ -98,7 +99,7 @@ int crawl(const CliOptions& options)
             return fail(ExitFailure, u"无法写入 "_s + QDir::toNativeSeparators(file) + u": "_s + obstacle);
     }
 
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    QNetworkProxyFactory::setApplicationProxyFactory(EnvironmentProxyFactory::fromEnvironment());
     ProgressLine progress(ProgressLine::styleForStderr(options.quiet));
     InterruptWatcher interrupts(ExitInterrupted);
     CrawlOutcome outcome;

@@ -4,7 +4,7 @@
 namespace Qorvin::Cli {
 
 SongDownload::SongDownload(ProgressLine& progress, QObject* parent)
-    : QObject(parent), m_progress(progress), m_queue(nullptr, this)
+    : QObject(parent), m_progress(progress), m_network(this), m_queue(&m_network, this)
 {
     // One run, one batch: nothing is stored for a later session, and the window's stored queue
     // is left alone.

@@ -9,6 +9,7 @@
 
 #include <QEventLoop>
 #include <QList>
+#include <QNetworkAccessManager>
 #include <QObject>
 #include <QStringList>
 
@@ -38,6 +39,7 @@ private:
     void onBatchFinished(const BatchResult& result);
 
     ProgressLine& m_progress;
+    QNetworkAccessManager m_network; // through the program's proxy, as the pages were fetched
     DownloadQueue m_queue;
     QEventLoop m_loop;
     DownloadSummary m_summary;

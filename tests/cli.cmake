@@ -1,7 +1,7 @@
 # mp3qorvin-cli: its command line, page decoding and output, and the program against the local
 # service, next to the window on the same pages.
 set(cli_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/cli)
-foreach(name clioptions clipagedecoding clisongoutput)
+foreach(name clioptions clipagedecoding clisongoutput cliproxy)
   qorvin_add_test(NAME tst_${name} LABEL unit SOURCES ${cli_test_dir}/tst_${name}.cpp LIBS qorvin_cli)
 endforeach()
 
