@@ -75,10 +75,11 @@ void PageFetcher::onReplyFinished(QNetworkReply* reply)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     page.body = reply->readAll();
     page.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-    // An answer with a page is a page, whatever its status; a server error may be passing, so it
-    // is tried again, as is a connection that broke or stalled.
-    const bool serverError = status >= 500;
-    page.ok = status != 0 && !serverError;
+    // A whole answer is a page, whatever its status; a server error may be passing, so it is
+    // tried again, as is a connection that broke or stalled, before or after the head.
+    // (An error beside a status below 400 is a transfer that broke after the head.)
+    const bool clientErrorStatus = status >= 400 && status < 500;
+    page.ok = clientErrorStatus || (status != 0 && status < 400 && reply->error() == QNetworkReply::NoError);
     if (!page.ok) {
         page.errorString = reply->errorString();
         page.unreachable = status == 0 && isUnreachable(reply->error());

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QStringDecoder>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -93,6 +94,7 @@ private slots:
     void interruptWritesSongsSoFar();
     void unreachableServiceFails();
     void failingPagesAreFetchedAgain();
+    void pageCutShortIsFetchedAgain();
     void downloadsTheSongs_data();
     void downloadsTheSongs();
 
@@ -305,6 +307,39 @@ void TestCliCrawl::failingPagesAreFetchedAgain()
     QCOMPARE(resultRows(readFile(path("faulty.htm"))), 150);
     QCOMPARE(readFile(path("faulty.htm")), readFile(path("sound.htm")));
     QCOMPARE(faulty.out, sound.out);
+}
+
+void TestCliCrawl::pageCutShortIsFetchedAgain()
+{
+    // A proxy whose every answer promises more than it sends, then hangs up after the head and
+    // a little of the body: no page is whole, so each is asked for three times, then given up.
+    QTcpServer cutter;
+    QVERIFY(cutter.listen(QHostAddress::LocalHost));
+    QByteArrayList requests;
+    connect(&cutter, &QTcpServer::newConnection, this, [&cutter, &requests] {
+        while (QTcpSocket* socket = cutter.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &requests] {
+                const QByteArray request = socket->readAll();
+                requests.append(request.left(request.indexOf("\r\n")));
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gb2312\r\n"
+                              "Content-Length: 5000\r\n\r\n<html><body>");
+                socket->disconnectFromHost();
+            });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    QProcess process;
+    prepareCli(process,
+               {QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("--max-empty-pages"),
+                QStringLiteral("1"), QStringLiteral("-q")},
+               cutter.serverPort(), m_folder->path());
+    process.start();
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(requests.size(), 3);
+    for (const QByteArray& request : std::as_const(requests))
+        QVERIFY2(request.contains(SushiQuery + "0 "), request.constData());
+    QCOMPARE(resultRows(readFile(path("result.htm"))), 0);
 }
 
 void TestCliCrawl::downloadsTheSongs_data()
