@@ -20,7 +20,6 @@ private slots:
     void commandLine();
     void topicCaptions_data();
     void topicCaptions();
-    void helpNamesEveryOption();
 };
 
 void TestCliOptions::commandLine_data()
@@ -168,15 +167,6 @@ void TestCliOptions::topicCaptions()
     QCOMPARE(captions.size(), 12);
     for (const QString& caption : captions)
         QVERIFY2(topicByCaption(caption), qPrintable(caption));
-}
-
-void TestCliOptions::helpNamesEveryOption()
-{
-    const QString help = helpText();
-    for (const char* option : {"-n, --count COUNT", "-o, --output FILE", "--max-empty-pages N", "--json",
-                               "--m3u FILE", "--download DIR", "-q, --quiet", "-h, --help", "--version"})
-        QVERIFY2(help.contains(QLatin1String(option)), option);
-    QCOMPARE(versionText(), QStringLiteral("mp3qorvin-cli " QORVIN_VERSION "\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliOptions)

@@ -18,7 +18,6 @@ private slots:
     void jsonKeepsEveryCharacter();
     void entriesAsThePageShowsThem_data();
     void entriesAsThePageShowsThem();
-    void lines();
 };
 
 void TestCliSongOutput::jsonKeepsEveryCharacter_data()
@@ -55,6 +54,7 @@ void TestCliSongOutput::jsonKeepsEveryCharacter()
     // The title comes first in every object, as documented.
     QVERIFY(json.indexOf("\"title\"") < json.indexOf("\"link\""));
     QVERIFY(json.endsWith("]\n"));
+    QCOMPARE(songsJson({}), QByteArray("[]\n"));
 }
 
 void TestCliSongOutput::entriesAsThePageShowsThem_data()
@@ -91,15 +91,6 @@ void TestCliSongOutput::entriesAsThePageShowsThem()
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.constFirst().title, title);
     QCOMPARE(entries.constFirst().link, link);
-}
-
-void TestCliSongOutput::lines()
-{
-    const QList<SongEntry> songs{{QStringLiteral("甲 - 乙"), QStringLiteral("http://m.example/1.mp3")},
-                                 {QStringLiteral("丙"), QStringLiteral("http://m.example/2.MP3")}};
-    QCOMPARE(songLines(songs),
-             QStringLiteral("1. 甲 - 乙  http://m.example/1.mp3\n2. 丙  http://m.example/2.MP3\n").toUtf8());
-    QCOMPARE(songsJson({}), QByteArray("[]\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliSongOutput)
