@@ -34,7 +34,6 @@ CrawlOutcome CrawlRun::topic(int topicIndex)
 
 CrawlOutcome CrawlRun::run(const std::function<void()>& start)
 {
-    m_progress.show(u"开始搜索,请等待..."_s);
     start();
     switch (m_window.refusal()) {
     case CliWindow::Refusal::Count:
@@ -48,6 +47,7 @@ CrawlOutcome CrawlRun::run(const std::function<void()>& start)
     case CliWindow::Refusal::None:
         break;
     }
+    m_progress.show(u"开始搜索,请等待..."_s);
     // A Ctrl-C during the start's yield came before the start had anything to stop.
     if (m_interrupted && crawlRunning())
         m_controller.StopCrawl();
