@@ -70,6 +70,7 @@ public:
     QHash<int, QueueBatch> batches;
     QList<CompletedFile> completed;
     QSet<int> changed;
+    DiskJobs disk;
     QTimer progressTimer;
     QTimer saveTimer;
 
@@ -96,8 +97,25 @@ DownloadQueue::DownloadQueue(QNetworkAccessManager* network, QObject* parent)
 DownloadQueue::~DownloadQueue()
 {
     for (const auto& entry : d->entries) {
-        if (entry->transfer)
+        if (entry->transfer && !entry->transfer->isFinalizing())
             entry->transfer->stop();
+    }
+    // A song being renamed when the program quits ends here, so the store does not keep it as
+    // unfinished while its file is complete.
+    d->disk.waitForDone();
+    for (const auto& entry : d->entries) {
+        DownloadItem& item = entry->item;
+        if (!entry->transfer || !entry->transfer->isFinalizing())
+            continue;
+        entry->transfer->stop();
+        if (QFileInfo::exists(partPathFor(item.targetPath)) || !QFileInfo::exists(item.targetPath))
+            continue;
+        item.state = DownloadState::Done;
+        d->completed.append(
+            {item.url.toString(QUrl::FullyEncoded), item.targetPath, QFileInfo(item.targetPath).size()});
+        QueueBatch& batch = d->batches[item.batchId];
+        batch.doneEntries.insert(item.id, {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
+        scheduleSave();
     }
     if (d->saveTimer.isActive())
         save();
@@ -175,7 +193,7 @@ QString DownloadQueue::freeTargetPath(const QString& folder, const QString& file
         if (reserved.contains(path) || QFileInfo::exists(path))
             continue;
         // A part file of the same link is continued; one of another link belongs to someone else.
-        if (QFileInfo::exists(partPathFor(path)) && readPartRecord(partRecordPathFor(path)).url != link)
+        if (QFileInfo::exists(partPathFor(path)) && d->disk.readRecord(path).url != link)
             continue;
         return path;
     }
@@ -253,8 +271,10 @@ void DownloadQueue::cancel(int id)
     QueueEntry* entry = d->entry(id);
     if (!entry || entry->item.state == DownloadState::Done || entry->item.state == DownloadState::Cancelled)
         return;
+    if (entry->transfer && entry->transfer->isFinalizing())
+        return; // all its bytes are in: it ends in a moment
     stopTransfer(entry);
-    removePartFiles(entry->item.targetPath);
+    d->disk.removePartFiles(entry->item.targetPath);
     entry->item.bytesReceived = 0;
     setState(entry, DownloadState::Cancelled);
     startWaiting();
@@ -281,7 +301,7 @@ void DownloadQueue::pauseAll()
             setState(entry.get(), DownloadState::Paused);
     }
     for (const auto& entry : d->entries) {
-        if (entry->item.state == DownloadState::Downloading) {
+        if (entry->item.state == DownloadState::Downloading && !entry->transfer->isFinalizing()) {
             stopTransfer(entry.get());
             setState(entry.get(), DownloadState::Paused);
         }
@@ -308,6 +328,11 @@ void DownloadQueue::clearFinished()
         d->byId.remove(entry->item.id);
         d->changed.remove(entry->item.id);
         return true;
+    });
+    // A batch that has ended and shows no items any more is forgotten.
+    d->batches.removeIf([this](const QHash<int, QueueBatch>::iterator& batch) {
+        return batch->reported && std::none_of(batch->ids.cbegin(), batch->ids.cend(),
+                                               [this](int id) { return d->byId.contains(id); });
     });
     for (int id : std::as_const(removed))
         emit itemRemoved(id);
@@ -349,8 +374,10 @@ void DownloadQueue::setStorePath(const QString& path)
 void DownloadQueue::startWaiting()
 {
     int running = 0;
+    // The limit is on connections: a download that only waits for its sync and rename holds none.
     for (const auto& entry : d->entries)
-        running += entry->item.state == DownloadState::Downloading ? 1 : 0;
+        running +=
+            entry->item.state == DownloadState::Downloading && !entry->transfer->isFinalizing() ? 1 : 0;
     for (const auto& entry : d->entries) {
         if (running >= d->maxConcurrent)
             break;
@@ -365,8 +392,9 @@ void DownloadQueue::start(QueueEntry* entry)
 {
     const int id = entry->item.id;
     entry->transfer =
-        new DownloadTransfer(d->network, d->timing, entry->item.url, entry->item.targetPath, this);
+        new DownloadTransfer(d->network, &d->disk, d->timing, entry->item.url, entry->item.targetPath, this);
     connect(entry->transfer, &DownloadTransfer::progressed, this, [this, id] { d->changed.insert(id); });
+    connect(entry->transfer, &DownloadTransfer::bytesComplete, this, &DownloadQueue::startWaiting);
     connect(entry->transfer, &DownloadTransfer::finished, this,
             [this, id](const TransferOutcome& outcome) { onTransferFinished(id, outcome); });
     entry->rateBytes = entry->item.bytesReceived;
@@ -395,11 +423,9 @@ void DownloadQueue::setState(QueueEntry* entry, DownloadState state, const QStri
     item.failureReason = state == DownloadState::Failed ? reason : QString();
     if (state != DownloadState::Downloading)
         item.bytesPerSecond = 0;
-    if (!isFinishedState(state) || state == DownloadState::Failed) {
-        // The batch is open again: its end is announced, and its playlist written, once more.
-        if (auto batch = d->batches.find(item.batchId); batch != d->batches.end() && !isFinishedState(state))
-            batch->reported = false;
-    }
+    // The batch is open again: its end is announced, and its playlist written, once more.
+    if (auto batch = d->batches.find(item.batchId); batch != d->batches.end() && !isFinishedState(state))
+        batch->reported = false;
     d->changed.remove(item.id);
     emit itemChanged(item.id);
     scheduleSave();
@@ -509,7 +535,10 @@ DownloadFileResult DownloadQueue::save()
         return {true, {}};
     QueueStore store;
     store.completed = d->completed;
-    for (const QueueBatch& batch : std::as_const(d->batches)) {
+    QList<int> batchIds = d->batches.keys();
+    std::sort(batchIds.begin(), batchIds.end()); // the order they were added in
+    for (int batchId : std::as_const(batchIds)) {
+        const QueueBatch& batch = *d->batches.constFind(batchId);
         StoredBatch stored{batch.folder, batch.keyword, batch.reported, {}};
         bool unfinished = false;
         for (int id : batch.ids) {
@@ -533,8 +562,6 @@ DownloadFileResult DownloadQueue::save()
         if (unfinished)
             store.batches.append(stored);
     }
-    std::sort(store.batches.begin(), store.batches.end(),
-              [](const StoredBatch& a, const StoredBatch& b) { return a.folder < b.folder; });
     return writeQueueStore(d->storePath, store);
 }
 
@@ -566,7 +593,7 @@ DownloadFileResult DownloadQueue::load()
                                          {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
             } else {
                 item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
-                const PartRecord record = readPartRecord(partRecordPathFor(item.targetPath));
+                const PartRecord record = d->disk.readRecord(item.targetPath);
                 item.bytesTotal =
                     record.url == item.url.toString(QUrl::FullyEncoded) ? record.expectedSize : -1;
             }

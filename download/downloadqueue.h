@@ -41,13 +41,15 @@ public:
     // True while an item is waiting or downloading (the question before quitting).
     bool hasActiveItems() const;
 
+    // A waiting or downloading item stops and keeps its part file. An item whose bytes are all in and
+    // that is only being synced and renamed ends as it is; pause and cancel leave it alone.
     void pause(int id);
     void resume(int id); // a paused item waits again
     void cancel(int id); // stops the item and removes its part file
     void retry(int id);  // a failed or cancelled item waits again, with a fresh count of retries
     void pauseAll();
     void resumeAll();
-    void clearFinished(); // drops done and cancelled items from the list
+    void clearFinished(); // drops done and cancelled items from the list (itemRemoved for each)
 
     int maxConcurrent() const;
     void setMaxConcurrent(int count); // clamped to 1..8
@@ -55,7 +57,8 @@ public:
     DownloadTiming timing() const;
     void setTiming(const DownloadTiming& timing);
 
-    // The file the unfinished items are kept in: downloads.json in the per-user data folder.
+    // The file the unfinished items are kept in: downloads.json in the per-user data folder. An empty
+    // path keeps nothing (a one-off run such as the command-line program's).
     QString storePath() const;
     void setStorePath(const QString& path);
     // Brings back the stored items, each paused (or failed, as it was). Fails with the reason when

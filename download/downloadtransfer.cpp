@@ -15,10 +15,6 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace Qorvin {
 
 namespace {
@@ -27,7 +23,6 @@ constexpr int MaxRedirects = 5;
 // Bytes Qt may hold for one reply before the socket is read no further: memory stays bounded
 // whatever the file size, and the buffer still keeps a fast connection busy.
 constexpr qint64 ReadBufferBytes = 512 * 1024;
-constexpr qint64 WriteChunkBytes = 64 * 1024;
 constexpr qsizetype HeadBytes = 4;
 
 bool isTransientStatus(int status)
@@ -94,30 +89,21 @@ QString statusReason(int status)
     return QStringLiteral("服务器的回答无法使用（HTTP %1）").arg(status);
 }
 
-bool syncToDisk(QFile& file)
-{
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    return true;
-#endif
-}
-
 } // namespace
 
-DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, const DownloadTiming& timing,
-                                   const QUrl& url, const QString& targetPath, QObject* parent)
-    : QObject(parent), m_network(network), m_timing(timing), m_url(url), m_targetPath(targetPath),
-      m_folder(QFileInfo(targetPath).absolutePath()), m_part(partPathFor(targetPath)),
-      m_stallTimer(new QTimer(this)), m_retryTimer(new QTimer(this))
+DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, DiskJobs* disk,
+                                   const DownloadTiming& timing, const QUrl& url, const QString& targetPath,
+                                   QObject* parent)
+    : QObject(parent), m_network(network), m_disk(disk), m_timing(timing), m_url(url),
+      m_targetPath(targetPath), m_folder(QFileInfo(targetPath).absolutePath()),
+      m_part(partPathFor(targetPath)), m_stallTimer(new QTimer(this)), m_retryTimer(new QTimer(this))
 {
     m_stallTimer->setSingleShot(true);
     m_stallTimer->setInterval(m_timing.stallTimeoutMs);
     connect(m_stallTimer, &QTimer::timeout, this, &DownloadTransfer::onStalled);
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &DownloadTransfer::beginAttempt);
+    connect(m_disk, &DiskJobs::finalized, this, &DownloadTransfer::onFinalized);
 }
 
 DownloadTransfer::~DownloadTransfer()
@@ -146,10 +132,10 @@ void DownloadTransfer::stop()
 void DownloadTransfer::dropReply()
 {
     m_stallTimer->stop();
+    m_afterReply = {};
     if (m_reply) {
         m_reply->disconnect(this);
-        // A reply that already holds an error (an HTTP error status) is ending by itself.
-        if (m_reply->isRunning() && m_reply->error() == QNetworkReply::NoError)
+        if (m_reply->isRunning())
             m_reply->abort();
         m_reply->deleteLater();
     }
@@ -176,7 +162,7 @@ void DownloadTransfer::beginAttempt()
     }
 
     // A part file continues only when its record names the same link; anything else starts over.
-    m_record = readPartRecord(partRecordPathFor(m_targetPath));
+    m_record = m_disk->readRecord(m_targetPath);
     const qint64 partSize = QFileInfo(m_part.fileName()).size();
     const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
     const bool resumable = sameLink && partSize > 0 &&
@@ -239,6 +225,8 @@ void DownloadTransfer::onReadyRead()
         readStatus();
     if (m_body == Body::Accepted)
         writeBody();
+    else if (m_body == Body::Ignored && m_reply)
+        m_reply->skip(m_reply->bytesAvailable()); // an error page's body is of no use
 }
 
 void DownloadTransfer::readStatus()
@@ -274,21 +262,35 @@ void DownloadTransfer::readStatus()
             return complete();
         }
         return restartFromZero();
+    } else if (status >= 300 && status < 400 && reply->error() != QNetworkReply::NoError) {
+        // A redirect Qt did not follow: too many of them, or to a less safe address.
+        const QString reason = networkErrorReason(reply->error(), m_url, reply->errorString());
+        return afterReply([this, reason] { fail(reason); });
     } else if (isTransientStatus(status)) {
-        return retryLater(statusReason(status),
-                          retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc()));
+        const qint64 retryAfter =
+            retryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
+        return afterReply([this, status, retryAfter] { retryLater(statusReason(status), retryAfter); });
     } else {
-        return fail(statusReason(status));
+        return afterReply([this, status] { fail(statusReason(status)); });
     }
 
     if (!etag.isEmpty() || !lastModified.isEmpty() || status == 200) {
         m_record.etag = etag;
         m_record.lastModified = lastModified;
     }
-    if (!writePartRecord(partRecordPathFor(m_targetPath), m_record))
-        return fail(diskErrorReason(m_folder, partRecordPathFor(m_targetPath), errno, QString()));
+    m_disk->writeRecord(m_targetPath, m_record);
     m_body = Body::Accepted;
     emit progressed();
+}
+
+void DownloadTransfer::afterReply(std::function<void()> action)
+{
+    // An error answer is left to end by itself: aborting it while Qt still reports its error
+    // makes Qt report the error twice.
+    if (m_reply && m_reply->isRunning())
+        m_afterReply = std::move(action);
+    else
+        action();
 }
 
 bool DownloadTransfer::truncatePart()
@@ -309,7 +311,7 @@ void DownloadTransfer::restartFromZero()
         return retryLater(QStringLiteral("服务器的分段回答前后不一致"));
     m_restartedThisAttempt = true;
     m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
-    QFile::remove(partRecordPathFor(m_targetPath));
+    m_disk->writeRecord(m_targetPath, m_record);
     if (!truncatePart())
         return;
     sendRequest(false);
@@ -317,21 +319,22 @@ void DownloadTransfer::restartFromZero()
 
 void DownloadTransfer::writeBody()
 {
-    char buffer[WriteChunkBytes];
     while (m_reply && m_reply->bytesAvailable() > 0) {
-        const qint64 count = m_reply->read(buffer, sizeof buffer);
-        if (count <= 0)
+        // readAll hands over the reply's buffered chunks without copying them; the read buffer
+        // size bounds how much that can be.
+        const QByteArray chunk = m_reply->readAll();
+        if (chunk.isEmpty())
             break;
         if (m_head.size() < HeadBytes) {
-            m_head += QByteArray(buffer, qMin<qint64>(count, HeadBytes - m_head.size()));
+            m_head += chunk.first(qMin(chunk.size(), HeadBytes - m_head.size()));
             // An HTML page answered with 200 is refused before it costs more than a few bytes.
             if (m_head.size() >= HeadBytes && !looksLikeMp3(m_head))
                 return fail(QStringLiteral("不是MP3文件"), true);
         }
         errno = 0;
-        if (m_part.write(buffer, count) != count)
+        if (m_part.write(chunk) != chunk.size())
             return fail(diskReason(errno));
-        m_received += count;
+        m_received += chunk.size();
     }
     emit progressed();
 }
@@ -354,10 +357,13 @@ void DownloadTransfer::onReplyFinished()
     reply->deleteLater();
     m_reply = nullptr;
 
+    if (m_afterReply)
+        return std::exchange(m_afterReply, {})();
     if (m_body == Body::Ignored)
         return;
     if (m_stalled)
-        return retryLater(QStringLiteral("%1 秒没有收到数据").arg(m_timing.stallTimeoutMs / 1000));
+        return retryLater(
+            QStringLiteral("%1 秒没有收到数据").arg(qMax(1, (m_timing.stallTimeoutMs + 999) / 1000)));
     if (error != QNetworkReply::NoError && m_body == Body::NotYet && !isTransientError(error))
         return fail(networkErrorReason(error, m_url, detail));
     if (error != QNetworkReply::NoError)
@@ -369,8 +375,6 @@ void DownloadTransfer::onReplyFinished()
 
 void DownloadTransfer::complete()
 {
-    if (!syncToDisk(m_part))
-        return fail(diskReason(errno));
     if (m_record.expectedSize > 0 && m_received != m_record.expectedSize) {
         if (m_received > m_record.expectedSize)
             return fail(QStringLiteral("文件大小不符：收到 %1 字节，应为 %2 字节")
@@ -384,19 +388,19 @@ void DownloadTransfer::complete()
     if (!looksLikeMp3(m_head))
         return fail(QStringLiteral("不是MP3文件"), true);
     m_part.close();
+    m_finalizeToken = m_disk->finalize(m_targetPath, m_received);
+    emit bytesComplete();
+}
 
-    // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number.
-    QString finalPath = m_targetPath;
-    const QFileInfo target(m_targetPath);
-    for (int copy = 2; QFileInfo::exists(finalPath) && copy < 1000; ++copy)
-        finalPath = target.dir().filePath(target.completeBaseName() + QStringLiteral(" (%1).").arg(copy) +
-                                          target.suffix());
-    if (!QFile::rename(m_part.fileName(), finalPath)) {
-        const int error = errno;
-        return fail(diskErrorReason(m_folder, finalPath, error, m_part.errorString()));
-    }
-    QFile::remove(partRecordPathFor(m_targetPath));
-    finish({true, {}, finalPath, m_received});
+void DownloadTransfer::onFinalized(quint64 token, const TransferOutcome& outcome)
+{
+    if (token != m_finalizeToken)
+        return;
+    m_finalizeToken = 0;
+    if (outcome.ok)
+        finish(outcome);
+    else
+        fail(outcome.reason);
 }
 
 void DownloadTransfer::retryLater(const QString& reason, qint64 retryAfter)
@@ -424,7 +428,7 @@ void DownloadTransfer::fail(const QString& reason, bool removePart)
     m_part.close();
     // An empty part file holds nothing to continue.
     if (removePart || m_received == 0)
-        removePartFiles(m_targetPath);
+        m_disk->removePartFiles(m_targetPath);
     finish({false, reason, {}, m_received});
 }
 

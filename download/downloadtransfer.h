@@ -2,6 +2,7 @@
 // One song's download: the requests, the part file, the retries and the final rename.
 #pragma once
 
+#include "diskjobs.h"
 #include "downloadtiming.h"
 #include "partrecord.h"
 
@@ -12,38 +13,37 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 
 namespace Qorvin {
 
-struct TransferOutcome
-{
-    bool ok = false;
-    QString reason;    // in Chinese, when not ok
-    QString finalPath; // the complete file, when ok
-    qint64 size = 0;
-};
-
 class DownloadTransfer : public QObject
 {
     Q_OBJECT
 
 public:
-    DownloadTransfer(QNetworkAccessManager* network, const DownloadTiming& timing, const QUrl& url,
-                     const QString& targetPath, QObject* parent = nullptr);
+    DownloadTransfer(QNetworkAccessManager* network, DiskJobs* disk, const DownloadTiming& timing,
+                     const QUrl& url, const QString& targetPath, QObject* parent = nullptr);
     ~DownloadTransfer() override;
 
     void start();
     // Stops without a finished signal; the part file stays for a later start.
     void stop();
 
+    // True while the complete file is synced and renamed; stopping then would lose nothing but
+    // leave the item's state behind the file's, so the queue lets it end.
+    bool isFinalizing() const { return m_finalizeToken != 0; }
     qint64 bytesReceived() const { return m_received; }
     qint64 bytesTotal() const { return m_record.expectedSize; }
 
 signals:
     void progressed();
+    // Every byte is in; only the sync and the rename are left, which need no connection.
+    void bytesComplete();
     void finished(const Qorvin::TransferOutcome& outcome);
 
 private:
@@ -68,10 +68,15 @@ private:
     void finish(const TransferOutcome& outcome);
     void dropReply();
     bool truncatePart();
+    void afterReply(std::function<void()> action);
     QString diskReason(int errorNumber) const;
     QString finalPathFree() const;
 
+    void onFinalized(quint64 token, const TransferOutcome& outcome);
+
     QNetworkAccessManager* m_network;
+    DiskJobs* m_disk;
+    quint64 m_finalizeToken = 0;
     DownloadTiming m_timing;
     QUrl m_url;
     QString m_targetPath;
@@ -81,6 +86,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QTimer* m_stallTimer;
     QTimer* m_retryTimer;
+    std::function<void()> m_afterReply; // what an answer decided by its status does once it has ended
     Body m_body = Body::NotYet;
     qint64 m_offset = 0;   // where this answer's bytes start in the file
     qint64 m_received = 0; // bytes in the part file

@@ -8,9 +8,14 @@
 #include <QCryptographicHash>
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
 
 namespace Qorvin::Test {
 
@@ -63,5 +68,37 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// A server whose every answer is written by the test: answer(n, request line) gives the whole
+// response to the nth request (from 1); the connection closes after it.
+class ScriptedServer : public QTcpServer
+{
+public:
+    using Script = std::function<QByteArray(int number, const QByteArray& requestLine)>;
+
+    explicit ScriptedServer(Script script) : m_script(std::move(script))
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    m_buffers[socket] += socket->readAll();
+                    if (!m_buffers[socket].contains("\r\n\r\n"))
+                        return;
+                    const QByteArray line = m_buffers.take(socket).split('\r').value(0);
+                    socket->write(m_script(++m_requests, line));
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    int requests() const { return m_requests; }
+
+private:
+    Script m_script;
+    QHash<QTcpSocket*, QByteArray> m_buffers;
+    int m_requests = 0;
+};
 
 } // namespace Qorvin::Test

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+// The slow file work of the downloads (syncing to disk, renaming, the part records), done in order
+// on one worker thread so that a sync never holds up the other downloads' sockets.
+#pragma once
+
+#include "partrecord.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <atomic>
+#include <optional>
+
+namespace Qorvin {
+
+struct TransferOutcome
+{
+    bool ok = false;
+    QString reason;    // in Chinese, when not ok
+    QString finalPath; // the complete file, when ok
+    qint64 size = 0;
+};
+
+class DiskJobs : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DiskJobs(QObject* parent = nullptr);
+    // Waits for the jobs still queued: a file being renamed is never left half done.
+    ~DiskJobs() override;
+
+    void writeRecord(const QString& targetPath, const PartRecord& record);
+    // The record as the queued jobs leave it: one still waiting to be written counts already.
+    PartRecord readRecord(const QString& targetPath) const;
+    // Removes the part file and its record now, and once more after the jobs already queued.
+    void removePartFiles(const QString& targetPath);
+
+    // Syncs the complete part file of targetPath, renames it to targetPath (or "name (2).mp3" when
+    // that name was taken meanwhile) and removes its record; finalized(token, outcome) follows.
+    quint64 finalize(const QString& targetPath, qint64 size);
+
+    // Blocks until every queued job is done (tests and shutdown).
+    void waitForDone();
+
+signals:
+    void finalized(quint64 token, const Qorvin::TransferOutcome& outcome);
+
+private:
+    void setPending(const QString& targetPath, const std::optional<PartRecord>& record);
+    void jobDone(const QString& targetPath, quint64 job);
+
+    struct Pending
+    {
+        std::optional<PartRecord> record; // empty: removed
+        quint64 job = 0;                  // the last job that changes it
+    };
+    mutable QMutex m_mutex;
+    QHash<QString, Pending> m_pending; // by target path
+    quint64 m_nextJob = 1;
+    QThreadPool m_pool;
+    std::atomic<quint64> m_nextToken{1};
+};
+
+} // namespace Qorvin
