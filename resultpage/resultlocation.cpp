@@ -68,4 +68,14 @@ ResultLocation resultLocation(const QString& programFolder)
     return location;
 }
 
+ResultLocation resultLocationOfFile(const QString& filePath)
+{
+    const QFileInfo file(filePath);
+    ResultLocation location;
+    location.folder = file.absolutePath();
+    location.filePath = filePath;
+    location.pageUrl = QUrl::fromLocalFile(file.absoluteFilePath()).toString();
+    return location;
+}
+
 } // namespace Qorvin

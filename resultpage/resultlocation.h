@@ -17,6 +17,9 @@ struct ResultLocation
 // otherwise the per-user application data folder (created if needed).
 ResultLocation resultLocation(const QString& programFolder);
 
+// A page the caller names itself: that file, with no other folder to fall back to.
+ResultLocation resultLocationOfFile(const QString& filePath);
+
 enum class PageUrlStyle
 {
     // "file:///" + folder + "\result.htm", the form Windows browsers take as it is.

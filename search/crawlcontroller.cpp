@@ -224,7 +224,7 @@ void CrawlController::StopCrawl()
 
 void CrawlController::endWithResultPage(BrowserShown shown)
 {
-    const ResultLocation location = resultLocation(m_window.programFolder());
+    const ResultLocation location = currentResultLocation();
     const bool written = writeResultPage(location);
     if (written) {
         showStatus(FinishedText);
@@ -237,6 +237,12 @@ void CrawlController::endWithResultPage(BrowserShown shown)
     m_state.QueryUrl.clear();
     if (written)
         m_window.setSearchPanelVisible(false);
+}
+
+ResultLocation CrawlController::currentResultLocation() const
+{
+    return m_resultFile.isEmpty() ? resultLocation(m_window.programFolder())
+                                  : resultLocationOfFile(m_resultFile);
 }
 
 bool CrawlController::writeResultPage(const ResultLocation& location)

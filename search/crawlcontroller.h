@@ -34,6 +34,10 @@ public:
     // QueryUrl. The caller has set the counters and the mode before.
     void BeginKeywordQuery(const QString& keyword);
 
+    // Where the result page is written instead of result.htm in the program's folder; the empty
+    // text goes back to the folder. A program without a window lets its user choose the file.
+    void setResultFile(const QString& filePath) { m_resultFile = filePath; }
+
     const CrawlState& state() const { return m_state; }
     CrawlState& state() { return m_state; }
 
@@ -59,12 +63,14 @@ private:
     // Writes result.htm; on failure shows why and brings the search panel back instead of
     // the result view. Returns whether the page was written.
     bool writeResultPage(const ResultLocation& location);
+    ResultLocation currentResultLocation() const;
     void showStatus(const QString& text);
     ScrapeEnv scrapeEnv();
 
     CrawlWindow& m_window;
     CrawlBrowser& m_browser;
     CrawlState m_state;
+    QString m_resultFile;
 };
 
 } // namespace Qorvin

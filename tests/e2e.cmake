@@ -21,3 +21,9 @@ endfunction()
 qorvin_add_e2e_test(tst_e2e_crawl)
 qorvin_add_e2e_test(tst_e2e_failingservice)
 qorvin_add_e2e_test(tst_e2e_stallingservice)
+
+# The window and the command line on the same service: the same requests and the same page.
+qorvin_add_e2e_test(tst_e2e_clisameness ${CMAKE_CURRENT_SOURCE_DIR}/cli/cliprocess.h)
+target_include_directories(tst_e2e_clisameness PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
+target_compile_definitions(tst_e2e_clisameness PRIVATE QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
+add_dependencies(tst_e2e_clisameness mp3qorvin-cli)

@@ -2,10 +2,13 @@
 // The controller's handlers one at a time: refusals, the two starts, the roads of a keyword
 // search and a topic crawl, and the ends of a crawl, including a result page that cannot be saved.
 #include "crawlrig.h"
+#include "resultpagewriter.h"
 #include "topictable.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace Qorvin;
 using namespace Qorvin::Test;
@@ -41,6 +44,8 @@ private slots:
     void topicWithoutFragmentAndMissingLabel();
     void unsavedResultIsNotShown_data();
     void unsavedResultIsNotShown();
+    void chosenResultFileTakesThePage_data();
+    void chosenResultFileTakesThePage();
 };
 
 void TestCrawlController::pageLoadWithoutCrawlChangesNothing()
@@ -503,6 +508,43 @@ void TestCrawlController::unsavedResultIsNotShown()
     QCOMPARE(rig.state().List1.count(), byStop ? 0 : 5);
     rig.controller.startStopClicked();
     QCOMPARE(rig.browser.requests.last(), resultPageRequest(QStringLiteral("abc"), 0));
+}
+
+void TestCrawlController::chosenResultFileTakesThePage_data()
+{
+    QTest::addColumn<bool>("byStop");
+    QTest::newRow("finish") << false;
+    QTest::newRow("stop") << true;
+}
+
+void TestCrawlController::chosenResultFileTakesThePage()
+{
+    QFETCH(bool, byStop);
+
+    CrawlRig rig;
+    QTemporaryDir elsewhere;
+    const QString chosen = elsewhere.filePath(QStringLiteral("songs of abc.htm"));
+    rig.controller.setResultFile(chosen);
+    rig.serve = keywordServer(10);
+    rig.start(QStringLiteral("abc"), QStringLiteral("5"));
+    if (byStop)
+        rig.controller.startStopClicked();
+    else
+        rig.loadPending();
+
+    QFile page(chosen);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QCOMPARE(page.readAll(),
+             resultPageBytes(QStringLiteral("abc"), rig.state().List1.items(), rig.state().List2));
+    QCOMPARE(rig.browser.requests.last(), QUrl::fromLocalFile(chosen).toString());
+    QVERIFY(!QFile::exists(rig.programFolder.filePath(QStringLiteral("result.htm"))));
+    QCOMPARE(rig.window.panel, FinishedText);
+
+    // Back to the program's folder for the next crawl.
+    rig.controller.setResultFile({});
+    rig.controller.startStopClicked();
+    rig.controller.startStopClicked();
+    QVERIFY(QFile::exists(rig.programFolder.filePath(QStringLiteral("result.htm"))));
 }
 
 QTEST_GUILESS_MAIN(TestCrawlController)

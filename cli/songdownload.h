@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+// The found songs downloaded into a folder through the download queue, with one progress line
+// for the whole batch.
+#pragma once
+
+#include "downloaditem.h"
+#include "downloadqueue.h"
+#include "progressline.h"
+
+#include <QEventLoop>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QStringList>
+
+namespace Qorvin::Cli {
+
+struct DownloadSummary
+{
+    int done = 0;
+    int failed = 0;
+    QStringList failures; // "title: reason", one per failed song
+    bool interrupted = false;
+};
+
+class SongDownload : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SongDownload(ProgressLine& progress, QObject* parent = nullptr);
+
+    // Returns once every song is done or has failed, or once interrupted.
+    DownloadSummary run(const QList<SongLink>& links, const QString& folder);
+    // Ctrl-C: the transfers stop where they are; their part files stay for a later run.
+    void interrupt();
+
+private:
+    void onBatchFinished(const BatchResult& result);
+
+    ProgressLine& m_progress;
+    QNetworkAccessManager m_network; // through the program's proxy, as the pages were fetched
+    DownloadQueue m_queue;
+    QEventLoop m_loop;
+    DownloadSummary m_summary;
+    int m_batchId = -1;
+    bool m_finished = false;
+};
+
+} // namespace Qorvin::Cli

@@ -1,0 +1,16 @@
+# mp3qorvin-cli: its command line, page decoding and output, and the program against the local
+# service, next to the window on the same pages.
+set(cli_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/cli)
+foreach(name clioptions clipagedecoding clisongoutput cliproxy)
+  qorvin_add_test(NAME tst_${name} LABEL unit SOURCES ${cli_test_dir}/tst_${name}.cpp LIBS qorvin_cli)
+endforeach()
+
+qorvin_add_test(NAME tst_cli_crawl LABEL e2e
+  SOURCES ${cli_test_dir}/tst_cli_crawl.cpp ${cli_test_dir}/cliprocess.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
+  LIBS Qt6::Network)
+target_include_directories(tst_cli_crawl PRIVATE ${cli_test_dir} ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
+target_compile_definitions(tst_cli_crawl PRIVATE
+  QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
+add_dependencies(tst_cli_crawl mp3qorvin-service mp3qorvin-cli)
+
