@@ -1,5 +1,6 @@
 # mp3qorvin-cli: its command line, page decoding and output, and the program against the local
 # service, next to the window on the same pages.
+find_package(Qt6 REQUIRED COMPONENTS Network)
 set(cli_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/cli)
 foreach(name clioptions clipagedecoding clisongoutput cliproxy)
   qorvin_add_test(NAME tst_${name} LABEL unit SOURCES ${cli_test_dir}/tst_${name}.cpp LIBS qorvin_cli)
