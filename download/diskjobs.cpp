@@ -2,16 +2,13 @@
 #include "diskjobs.h"
 
 #include "diskerror.h"
+#include "writeback.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace Qorvin {
 
@@ -26,13 +23,8 @@ bool syncFile(const QString& path, int* errorNumber)
         *errorNumber = errno;
         return false;
     }
-#ifdef Q_OS_UNIX
-    if (::fsync(file.handle()) != 0) {
-        *errorNumber = errno;
-        return false;
-    }
-#endif
-    return true;
+    *errorNumber = syncFileData(file.handle());
+    return *errorNumber == 0;
 }
 
 TransferOutcome finalizePart(const QString& targetPath, qint64 size)
