@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The slow file work of the downloads (syncing to disk, renaming, the part records), done in order
-// on one worker thread so that a sync never holds up the other downloads' sockets.
+// The slow file work of the downloads (syncing to disk, renaming, the part records), done on worker
+// threads so that a sync never holds up the downloads' sockets. The jobs of one song run in the order
+// they were asked for; those of different songs run side by side, so one song's sync does not wait
+// for another's.
 #pragma once
 
 #include "partrecord.h"
@@ -12,6 +14,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 namespace Qorvin {
@@ -52,6 +55,9 @@ signals:
 private:
     void setPending(const QString& targetPath, const std::optional<PartRecord>& record);
     void jobDone(const QString& targetPath, quint64 job);
+    // Runs job after the jobs of targetPath asked for before it.
+    void enqueue(const QString& targetPath, std::function<void()> job);
+    void runJobsOf(const QString& targetPath);
 
     struct Pending
     {
@@ -60,6 +66,8 @@ private:
     };
     mutable QMutex m_mutex;
     QHash<QString, Pending> m_pending; // by target path
+    // The jobs of each target path not yet done; the first is running.
+    QHash<QString, QList<std::function<void()>>> m_jobs;
     quint64 m_nextJob = 1;
     QThreadPool m_pool;
     std::atomic<quint64> m_nextToken{1};
