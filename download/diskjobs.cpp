@@ -145,6 +145,16 @@ void DiskJobs::removePartFiles(const QString& targetPath)
     setPending(targetPath, std::nullopt);
 }
 
+void DiskJobs::startWriteback(const QString& targetPath, qint64 offset, qint64 length)
+{
+    enqueue(targetPath, [targetPath, offset, length] {
+        // A part file removed or cut short meanwhile leaves nothing, or less, to write.
+        QFile part(partPathFor(targetPath));
+        if (part.open(QIODevice::ReadOnly))
+            Qorvin::startWriteback(part.handle(), offset, length);
+    });
+}
+
 quint64 DiskJobs::finalize(const QString& targetPath, qint64 size)
 {
     const quint64 token = m_nextToken++;

@@ -42,6 +42,10 @@ public:
     // Removes the part file and its record now, and once more after the jobs already queued.
     void removePartFiles(const QString& targetPath);
 
+    // Has the system start writing these bytes of targetPath's part file to the disk, so that its
+    // final sync has little left; a worker does it because the request can wait for a busy disk.
+    void startWriteback(const QString& targetPath, qint64 offset, qint64 length);
+
     // Syncs the complete part file of targetPath, renames it to targetPath (or "name (2).mp3" when
     // that name was taken meanwhile) and removes its record; finalized(token, outcome) follows.
     quint64 finalize(const QString& targetPath, qint64 size);

@@ -3,7 +3,6 @@
 
 #include "diskerror.h"
 #include "httpanswer.h"
-#include "writeback.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -343,7 +342,7 @@ void DownloadTransfer::writeBody()
         m_received += chunk.size();
     }
     if (m_received - m_writtenBackTo >= WritebackStepBytes) {
-        startWriteback(m_part.handle(), m_writtenBackTo, m_received - m_writtenBackTo);
+        m_disk->startWriteback(m_targetPath, m_writtenBackTo, m_received - m_writtenBackTo);
         m_writtenBackTo = m_received;
     }
     emit progressed();
