@@ -38,6 +38,8 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
     int errorNumber = 0;
     if (!syncFile(partPath, &errorNumber))
         return {false, diskErrorReason(folder, partPath, errorNumber, QString()), {}, size};
+    // The folder is not synced after the rename: a crash may leave the synced file under its part
+    // name, with its record, and the next start finds it complete (the server answers 416).
     // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number; a
     // name taken between the look and the rename, by another song renamed at the same moment, too.
     const QFileInfo target(targetPath);
