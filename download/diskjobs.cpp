@@ -77,9 +77,8 @@ void DiskJobs::setPending(const QString& targetPath, const std::optional<PartRec
     QMutexLocker lock(&m_mutex);
     const quint64 job = m_nextJob++;
     m_pending.insert(targetPath, {record, job});
-    lock.unlock();
     // In order within the target path: a record is never written after its part was removed.
-    enqueue(targetPath, [this, targetPath, record, job] {
+    enqueueLocked(targetPath, [this, targetPath, record, job] {
         if (record)
             writePartRecord(partRecordPathFor(targetPath), *record);
         else
@@ -91,6 +90,11 @@ void DiskJobs::setPending(const QString& targetPath, const std::optional<PartRec
 void DiskJobs::enqueue(const QString& targetPath, std::function<void()> job)
 {
     QMutexLocker lock(&m_mutex);
+    enqueueLocked(targetPath, std::move(job));
+}
+
+void DiskJobs::enqueueLocked(const QString& targetPath, std::function<void()> job)
+{
     QList<std::function<void()>>& jobs = m_jobs[targetPath];
     jobs.append(std::move(job));
     if (jobs.size() == 1) // otherwise the thread running the path's jobs takes it in turn

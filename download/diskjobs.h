@@ -61,6 +61,7 @@ private:
     void jobDone(const QString& targetPath, quint64 job);
     // Runs job after the jobs of targetPath asked for before it.
     void enqueue(const QString& targetPath, std::function<void()> job);
+    void enqueueLocked(const QString& targetPath, std::function<void()> job); // m_mutex held
     void runJobsOf(const QString& targetPath);
 
     struct Pending
