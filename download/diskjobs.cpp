@@ -2,6 +2,8 @@
 #include "diskjobs.h"
 
 #include "diskerror.h"
+#include "songfilename.h"
+#include "writeback.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,13 +11,12 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace Qorvin {
 
 namespace {
+
+// Past this many copies of one name the rename gives up with the reason.
+constexpr int MaxCopyNumber = 1000;
 
 // Flushes the file's bytes to the disk, so a power cut after the rename cannot leave a final name
 // on missing data.
@@ -26,13 +27,8 @@ bool syncFile(const QString& path, int* errorNumber)
         *errorNumber = errno;
         return false;
     }
-#ifdef Q_OS_UNIX
-    if (::fsync(file.handle()) != 0) {
-        *errorNumber = errno;
-        return false;
-    }
-#endif
-    return true;
+    *errorNumber = syncFileData(file.handle());
+    return *errorNumber == 0;
 }
 
 TransferOutcome finalizePart(const QString& targetPath, qint64 size)
@@ -42,27 +38,33 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
     int errorNumber = 0;
     if (!syncFile(partPath, &errorNumber))
         return {false, diskErrorReason(folder, partPath, errorNumber, QString()), {}, size};
-    // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number.
-    QString finalPath = targetPath;
+    // The folder is not synced after the rename: a crash may leave the synced file under its part
+    // name, with its record, and the next start finds it complete (the server answers 416).
+    // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number; a
+    // name taken between the look and the rename, by another song renamed at the same moment, too.
     const QFileInfo target(targetPath);
-    for (int copy = 2; QFileInfo::exists(finalPath) && copy < 1000; ++copy)
-        finalPath = target.dir().filePath(target.completeBaseName() + QStringLiteral(" (%1).").arg(copy) +
-                                          target.suffix());
     QFile part(partPath);
-    if (!part.rename(finalPath)) {
+    for (int copy = 1;; ++copy) {
+        const QString finalPath = target.dir().filePath(numberedFileName(target.fileName(), copy));
+        const bool lastTry = copy >= MaxCopyNumber;
+        if (QFileInfo::exists(finalPath) && !lastTry)
+            continue;
+        if (part.rename(finalPath)) {
+            QFile::remove(partRecordPathFor(targetPath));
+            return {true, {}, finalPath, size};
+        }
         errorNumber = errno;
-        return {false, diskErrorReason(folder, finalPath, errorNumber, part.errorString()), {}, size};
+        if (!QFileInfo::exists(finalPath) || lastTry)
+            return {false, diskErrorReason(folder, finalPath, errorNumber, part.errorString()), {}, size};
     }
-    QFile::remove(partRecordPathFor(targetPath));
-    return {true, {}, finalPath, size};
 }
 
 } // namespace
 
 DiskJobs::DiskJobs(QObject* parent) : QObject(parent)
 {
-    // One thread keeps the jobs in order: a record is never written after its part was removed.
-    m_pool.setMaxThreadCount(1);
+    // Syncs mostly wait for the disk, and a few at once let the file system write them together.
+    m_pool.setMaxThreadCount(4);
 }
 
 DiskJobs::~DiskJobs()
@@ -75,13 +77,47 @@ void DiskJobs::setPending(const QString& targetPath, const std::optional<PartRec
     QMutexLocker lock(&m_mutex);
     const quint64 job = m_nextJob++;
     m_pending.insert(targetPath, {record, job});
-    m_pool.start([this, targetPath, record, job] {
+    // In order within the target path: a record is never written after its part was removed.
+    enqueueLocked(targetPath, [this, targetPath, record, job] {
         if (record)
             writePartRecord(partRecordPathFor(targetPath), *record);
         else
             Qorvin::removePartFiles(targetPath);
         jobDone(targetPath, job);
     });
+}
+
+void DiskJobs::enqueue(const QString& targetPath, std::function<void()> job)
+{
+    QMutexLocker lock(&m_mutex);
+    enqueueLocked(targetPath, std::move(job));
+}
+
+void DiskJobs::enqueueLocked(const QString& targetPath, std::function<void()> job)
+{
+    QList<std::function<void()>>& jobs = m_jobs[targetPath];
+    jobs.append(std::move(job));
+    if (jobs.size() == 1) // otherwise the thread running the path's jobs takes it in turn
+        m_pool.start([this, targetPath] { runJobsOf(targetPath); });
+}
+
+void DiskJobs::runJobsOf(const QString& targetPath)
+{
+    for (;;) {
+        std::function<void()> job;
+        {
+            QMutexLocker lock(&m_mutex);
+            job = m_jobs.value(targetPath).constFirst();
+        }
+        job();
+        QMutexLocker lock(&m_mutex);
+        const auto jobs = m_jobs.find(targetPath);
+        jobs->removeFirst();
+        if (jobs->isEmpty()) {
+            m_jobs.erase(jobs);
+            return;
+        }
+    }
 }
 
 void DiskJobs::jobDone(const QString& targetPath, quint64 job)
@@ -115,10 +151,21 @@ void DiskJobs::removePartFiles(const QString& targetPath)
     setPending(targetPath, std::nullopt);
 }
 
+void DiskJobs::startWriteback(const QString& targetPath, qint64 offset, qint64 length)
+{
+    enqueue(targetPath, [targetPath, offset, length] {
+        // A part file removed or cut short meanwhile leaves nothing, or less, to write.
+        QFile part(partPathFor(targetPath));
+        if (part.open(QIODevice::ReadOnly))
+            Qorvin::startWriteback(part.handle(), offset, length);
+    });
+}
+
 quint64 DiskJobs::finalize(const QString& targetPath, qint64 size)
 {
     const quint64 token = m_nextToken++;
-    m_pool.start([this, token, targetPath, size] { emit finalized(token, finalizePart(targetPath, size)); });
+    enqueue(targetPath,
+            [this, token, targetPath, size] { emit finalized(token, finalizePart(targetPath, size)); });
     return token;
 }
 

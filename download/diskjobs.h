@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The slow file work of the downloads (syncing to disk, renaming, the part records), done in order
-// on one worker thread so that a sync never holds up the other downloads' sockets.
+// The slow file work of the downloads (syncing to disk, renaming, the part records), done on worker
+// threads so that a sync never holds up the downloads' sockets. The jobs of one song run in the order
+// they were asked for; those of different songs run side by side, so one song's sync does not wait
+// for another's.
 #pragma once
 
 #include "partrecord.h"
@@ -12,6 +14,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 namespace Qorvin {
@@ -39,6 +42,10 @@ public:
     // Removes the part file and its record now, and once more after the jobs already queued.
     void removePartFiles(const QString& targetPath);
 
+    // Has the system start writing these bytes of targetPath's part file to the disk, so that its
+    // final sync has little left; a worker does it because the request can wait for a busy disk.
+    void startWriteback(const QString& targetPath, qint64 offset, qint64 length);
+
     // Syncs the complete part file of targetPath, renames it to targetPath (or "name (2).mp3" when
     // that name was taken meanwhile) and removes its record; finalized(token, outcome) follows.
     quint64 finalize(const QString& targetPath, qint64 size);
@@ -52,6 +59,10 @@ signals:
 private:
     void setPending(const QString& targetPath, const std::optional<PartRecord>& record);
     void jobDone(const QString& targetPath, quint64 job);
+    // Runs job after the jobs of targetPath asked for before it.
+    void enqueue(const QString& targetPath, std::function<void()> job);
+    void enqueueLocked(const QString& targetPath, std::function<void()> job); // m_mutex held
+    void runJobsOf(const QString& targetPath);
 
     struct Pending
     {
@@ -60,6 +71,8 @@ private:
     };
     mutable QMutex m_mutex;
     QHash<QString, Pending> m_pending; // by target path
+    // The jobs of each target path not yet done; the first is running.
+    QHash<QString, QList<std::function<void()>>> m_jobs;
     quint64 m_nextJob = 1;
     QThreadPool m_pool;
     std::atomic<quint64> m_nextToken{1};

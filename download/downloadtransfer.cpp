@@ -24,6 +24,9 @@ constexpr int MaxRedirects = 5;
 // whatever the file size, and the buffer still keeps a fast connection busy.
 constexpr qint64 ReadBufferBytes = 512 * 1024;
 constexpr qsizetype HeadBytes = 4;
+// The part file's new bytes are handed to the disk in steps of this size while the download runs,
+// so the sync at the end finds little left to write.
+constexpr qint64 WritebackStepBytes = 1024 * 1024;
 
 bool isTransientStatus(int status)
 {
@@ -176,6 +179,7 @@ void DownloadTransfer::beginAttempt()
         return fail(diskReason(error));
     }
     m_received = resumable ? partSize : 0;
+    m_writtenBackTo = m_received;
     if (!m_part.resize(m_received) || !m_part.seek(m_received))
         return fail(diskReason(errno));
     m_head.clear();
@@ -296,6 +300,7 @@ void DownloadTransfer::afterReply(std::function<void()> action)
 bool DownloadTransfer::truncatePart()
 {
     m_received = 0;
+    m_writtenBackTo = 0;
     m_head.clear();
     if (!m_part.resize(0) || !m_part.seek(0)) {
         fail(diskReason(errno));
@@ -335,6 +340,10 @@ void DownloadTransfer::writeBody()
         if (m_part.write(chunk) != chunk.size())
             return fail(diskReason(errno));
         m_received += chunk.size();
+    }
+    if (m_received - m_writtenBackTo >= WritebackStepBytes) {
+        m_disk->startWriteback(m_targetPath, m_writtenBackTo, m_received - m_writtenBackTo);
+        m_writtenBackTo = m_received;
     }
     emit progressed();
 }

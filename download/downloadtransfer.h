@@ -88,9 +88,10 @@ private:
     QTimer* m_retryTimer;
     std::function<void()> m_afterReply; // what an answer decided by its status does once it has ended
     Body m_body = Body::NotYet;
-    qint64 m_offset = 0;   // where this answer's bytes start in the file
-    qint64 m_received = 0; // bytes in the part file
-    QByteArray m_head;     // the file's first bytes, for the MP3 check
+    qint64 m_offset = 0;        // where this answer's bytes start in the file
+    qint64 m_received = 0;      // bytes in the part file
+    qint64 m_writtenBackTo = 0; // the bytes before this are already on their way to the disk
+    QByteArray m_head;          // the file's first bytes, for the MP3 check
     int m_retries = 0;
     bool m_restartedThisAttempt = false;
     bool m_stalled = false;
