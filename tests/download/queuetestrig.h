@@ -3,6 +3,7 @@
 #pragma once
 
 #include "downloaditem.h"
+#include "downloadtiming.h"
 #include "localserver.h"
 
 #include <QCryptographicHash>
@@ -18,6 +19,18 @@
 #include <functional>
 
 namespace Qorvin::Test {
+
+// The queue's waits cut short so that retries and saves happen within a test's patience; a stall
+// counts after stallTimeoutMs.
+inline DownloadTiming fastTiming(int stallTimeoutMs)
+{
+    DownloadTiming timing;
+    timing.stallTimeoutMs = stallTimeoutMs;
+    timing.retryDelaysMs = {10, 20, 40};
+    timing.saveDelayMs = 50;
+    timing.progressIntervalMs = 50;
+    return timing;
+}
 
 inline QString songHref(quint16 port, int songId, const QString& mirror = QStringLiteral("mirror1"))
 {

@@ -19,16 +19,6 @@ namespace {
 
 constexpr int BatchWaitMs = 20'000;
 
-DownloadTiming fastTiming()
-{
-    DownloadTiming timing;
-    timing.stallTimeoutMs = 3000;
-    timing.retryDelaysMs = {10, 20, 40};
-    timing.saveDelayMs = 50;
-    timing.progressIntervalMs = 50;
-    return timing;
-}
-
 } // namespace
 
 class TestDownloadQueue : public QObject
@@ -72,7 +62,7 @@ void TestDownloadQueue::init()
 std::unique_ptr<DownloadQueue> TestDownloadQueue::makeQueue()
 {
     auto queue = std::make_unique<DownloadQueue>(&m_network);
-    queue->setTiming(fastTiming());
+    queue->setTiming(fastTiming(3000));
     queue->setStorePath(m_dir->filePath(u"store/downloads.json"_s));
     return queue;
 }

@@ -29,16 +29,6 @@ enum class Fault
     Missing,
 };
 
-DownloadTiming fastTiming()
-{
-    DownloadTiming timing;
-    timing.stallTimeoutMs = 5000;
-    timing.retryDelaysMs = {10, 20, 40};
-    timing.saveDelayMs = 50;
-    timing.progressIntervalMs = 50;
-    return timing;
-}
-
 } // namespace
 
 // Downloads that are interrupted, refused or slowed by the service, and what the service saw.
@@ -94,7 +84,7 @@ std::unique_ptr<LocalServer> TestDownloadResume::startServer(const ServerOptions
 std::unique_ptr<DownloadQueue> TestDownloadResume::makeQueue()
 {
     auto queue = std::make_unique<DownloadQueue>(&m_network);
-    queue->setTiming(fastTiming());
+    queue->setTiming(fastTiming(5000));
     queue->setStorePath(m_dir->filePath(u"store/downloads.json"_s));
     return queue;
 }
