@@ -71,6 +71,8 @@ int downloadSongs(const CliOptions& options, const QList<SongLink>& links, Progr
     SongDownload download(progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &SongDownload::interrupt);
     const DownloadSummary summary = download.run(links, options.downloadDir);
+    for (const QString& problem : summary.recordProblems)
+        fail(ExitDone, problem);
     if (summary.interrupted)
         return fail(ExitInterrupted, u"下载已中断，已完成 %1 首。"_s.arg(summary.done));
     if (summary.failed > 0)
