@@ -4,6 +4,10 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <map>
+#include <string>
+#include <string_view>
+
 namespace Qorvin::Cli {
 
 namespace {
@@ -41,10 +45,25 @@ bool isGbkLabel(const QByteArray& label)
     return labels.contains(label);
 }
 
-QString decodeWith(const char* name, const QByteArray& bytes)
+// Opening a converter by name costs about as much as decoding a page with it, so the ones a
+// crawl uses are opened once and reset before each page. Null when the name is unknown.
+QStringDecoder* keptDecoder(const char* name)
 {
-    QStringDecoder decoder(name);
-    return decoder.decode(bytes);
+    thread_local std::map<std::string, QStringDecoder, std::less<>> decoders;
+    auto found = decoders.find(std::string_view(name));
+    if (found == decoders.end()) {
+        QStringDecoder decoder(name);
+        if (!decoder.isValid())
+            return nullptr;
+        found = decoders.emplace(name, std::move(decoder)).first;
+    }
+    found->second.resetState();
+    return &found->second;
+}
+
+QString decodeWith(const char* name, QByteArrayView bytes)
+{
+    return keptDecoder(name)->decode(bytes);
 }
 
 bool isValidUtf8(const QByteArray& bytes)
@@ -66,14 +85,13 @@ QByteArray declaredCharset(const QByteArray& contentType, const QByteArray& body
 QString decodePage(const QByteArray& body, const QByteArray& contentType)
 {
     if (body.startsWith("\xEF\xBB\xBF"))
-        return decodeWith("UTF-8", body.mid(3));
+        return decodeWith("UTF-8", QByteArrayView(body).sliced(3));
     const QByteArray charset = declaredCharset(contentType, body);
     if (isGbkLabel(charset))
         return decodeWith("GB18030", body);
     if (!charset.isEmpty()) {
-        QStringDecoder decoder(charset.constData());
-        if (decoder.isValid())
-            return decoder.decode(body);
+        if (QStringDecoder* decoder = keptDecoder(charset.constData()))
+            return decoder->decode(body);
     }
     return isValidUtf8(body) ? decodeWith("UTF-8", body) : decodeWith("GB18030", body);
 }
