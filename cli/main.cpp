@@ -129,6 +129,8 @@ int crawl(const CliOptions& options)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Names the per-user data folder, whatever name the program was started by.
+    QCoreApplication::setApplicationName(u"mp3qorvin-cli"_s);
     const ParsedCommandLine parsed = parseCommandLine(QCoreApplication::arguments());
     if (!parsed.error.isEmpty())
         return fail(ExitUsage, parsed.error + u"\n用 mp3qorvin-cli --help 查看用法。"_s);
