@@ -71,6 +71,8 @@ int downloadSongs(const CliOptions& options, const QList<SongLink>& links, Progr
     SongDownload download(progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &SongDownload::interrupt);
     const DownloadSummary summary = download.run(links, options.downloadDir);
+    for (const QString& problem : summary.recordProblems)
+        fail(ExitDone, problem);
     if (summary.interrupted)
         return fail(ExitInterrupted, u"下载已中断，已完成 %1 首。"_s.arg(summary.done));
     if (summary.failed > 0)
@@ -127,6 +129,8 @@ int crawl(const CliOptions& options)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Names the per-user data folder, whatever name the program was started by.
+    QCoreApplication::setApplicationName(u"mp3qorvin-cli"_s);
     const ParsedCommandLine parsed = parseCommandLine(QCoreApplication::arguments());
     if (!parsed.error.isEmpty())
         return fail(ExitUsage, parsed.error + u"\n用 mp3qorvin-cli --help 查看用法。"_s);

@@ -1,21 +1,57 @@
 // SPDX-License-Identifier: MIT
 #include "songdownload.h"
 
+#include "queuestore.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
 namespace Qorvin::Cli {
 
-SongDownload::SongDownload(ProgressLine& progress, QObject* parent)
+using namespace Qt::StringLiterals;
+
+QString SongDownload::defaultRecordPath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(u"cli-downloads.json"_s);
+}
+
+SongDownload::SongDownload(ProgressLine& progress, const QString& recordPath, QObject* parent)
     : QObject(parent), m_progress(progress), m_network(this), m_queue(&m_network, this)
 {
-    // One run, one batch: nothing is stored for a later session, and the window's stored queue
-    // is left alone.
-    m_queue.setStorePath({});
+    m_queue.setStorePath(recordPath);
     connect(&m_queue, &DownloadQueue::itemChanged, this,
             [this] { m_progress.show(m_queue.progress().text()); });
     connect(&m_queue, &DownloadQueue::batchFinished, this, &SongDownload::onBatchFinished);
 }
 
+QString SongDownload::loadRecord()
+{
+    const QString path = m_queue.storePath();
+    if (path.isEmpty())
+        return {};
+    QueueStore record;
+    const DownloadFileResult read = readQueueStore(path, &record);
+    if (!read.ok)
+        return read.errorString;
+    // The songs of an earlier run cut short are not brought back: as paused items they would
+    // keep their file names, and this run would save copies beside them. This run continues
+    // their part files itself when it has the same links.
+    if (!record.batches.isEmpty()) {
+        record.batches.clear();
+        const DownloadFileResult written = writeQueueStore(path, record);
+        if (!written.ok)
+            return written.errorString;
+    }
+    const DownloadFileResult loaded = m_queue.load();
+    return loaded.ok ? QString() : loaded.errorString;
+}
+
 DownloadSummary SongDownload::run(const QList<SongLink>& links, const QString& folder)
 {
+    // Without the record the songs are still downloaded; complete ones may be saved again as copies.
+    if (const QString problem = loadRecord(); !problem.isEmpty())
+        m_summary.recordProblems.append(problem);
     const QList<int> ids = m_queue.add(links, folder, {});
     m_batchId = ids.isEmpty() ? -1 : m_queue.item(ids.constFirst()).batchId;
     m_progress.show(m_queue.progress().text());
@@ -23,9 +59,12 @@ DownloadSummary SongDownload::run(const QList<SongLink>& links, const QString& f
         m_loop.exec();
     m_progress.finish();
     for (const DownloadItem& item : m_queue.items()) {
-        if (item.state == DownloadState::Failed)
-            m_summary.failures.append(item.title + QStringLiteral(": ") + item.failureReason);
+        if (item.state == DownloadState::Failed && item.batchId == m_batchId)
+            m_summary.failures.append(item.title + u": "_s + item.failureReason);
     }
+    // Also after Ctrl-C: the songs complete by then are skipped next time.
+    if (const DownloadFileResult saved = m_queue.save(); !saved.ok)
+        m_summary.recordProblems.append(saved.errorString);
     return m_summary;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The found songs downloaded into a folder through the download queue, with one progress line
-// for the whole batch.
+// for the whole batch. The links already complete in a folder are remembered in a file of the
+// program's own, so a run into the same folder again skips them instead of saving copies.
 #pragma once
 
 #include "downloaditem.h"
@@ -11,6 +12,7 @@
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QString>
 #include <QStringList>
 
 namespace Qorvin::Cli {
@@ -21,6 +23,8 @@ struct DownloadSummary
     int failed = 0;
     QStringList failures; // "title: reason", one per failed song
     bool interrupted = false;
+    // Why the record of complete links could not be read or kept, in Chinese; empty when it was.
+    QStringList recordProblems;
 };
 
 class SongDownload : public QObject
@@ -28,7 +32,13 @@ class SongDownload : public QObject
     Q_OBJECT
 
 public:
-    explicit SongDownload(ProgressLine& progress, QObject* parent = nullptr);
+    // The record of complete links: cli-downloads.json in the per-user data folder, apart from the
+    // window's queue.
+    static QString defaultRecordPath();
+
+    // An empty recordPath remembers nothing.
+    explicit SongDownload(ProgressLine& progress, const QString& recordPath = defaultRecordPath(),
+                          QObject* parent = nullptr);
 
     // Returns once every song is done or has failed, or once interrupted.
     DownloadSummary run(const QList<SongLink>& links, const QString& folder);
@@ -36,6 +46,7 @@ public:
     void interrupt();
 
 private:
+    QString loadRecord();
     void onBatchFinished(const BatchResult& result);
 
     ProgressLine& m_progress;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
 #include <cstring>
 
 namespace Qorvin {
@@ -84,10 +85,36 @@ QString cleanedHref(QString href)
     return href;
 }
 
+// Text that an HTML parser hands back as it is, up to line breaks: no tag, no character
+// reference, no NUL (dropped or replaced by the parser) and no lone surrogate (replaced on the
+// way through UTF-8). Most titles and links are like this, and they skip the parser.
+bool isLiteralText(QStringView text)
+{
+    return std::none_of(text.cbegin(), text.cend(),
+                        [](QChar c) { return c == u'<' || c == u'&' || c.isNull() || c.isSurrogate(); });
+}
+
+// The href as a parser reads it from the page, where it stands as a quoted attribute, so
+// gumbo applies the attribute rules for character references ("&amp" before "=" stays as it is).
+QString attributeValue(const QString& hrefHtml)
+{
+    QString quoted = hrefHtml;
+    quoted.replace(u'"', QStringLiteral("&quot;"));
+    const QByteArray utf8 = QStringLiteral("<a href=\"%1\"></a>").arg(quoted).toUtf8();
+    const GumboDocument document(utf8);
+    const GumboNode* anchor = document.root() ? firstAnchor(document.root()) : nullptr;
+    if (!anchor)
+        return {};
+    const GumboAttribute* href = gumbo_get_attribute(&anchor->v.element.attributes, "href");
+    return href ? QString::fromUtf8(href->value) : QString();
+}
+
 } // namespace
 
 QString plainTitle(const QString& titleHtml)
 {
+    if (isLiteralText(titleHtml))
+        return titleHtml.simplified();
     const QByteArray utf8 = titleHtml.toUtf8();
     const GumboDocument document(utf8);
     if (!document.root())
@@ -97,19 +124,7 @@ QString plainTitle(const QString& titleHtml)
 
 QUrl songAddress(const QString& hrefHtml, const QUrl& base)
 {
-    // The href is parsed the way the page holds it, as a quoted attribute, so gumbo applies the
-    // attribute rules for character references ("&amp" before "=" stays as it is).
-    QString quoted = hrefHtml;
-    quoted.replace(u'"', QStringLiteral("&quot;"));
-    const QByteArray utf8 = QStringLiteral("<a href=\"%1\"></a>").arg(quoted).toUtf8();
-    const GumboDocument document(utf8);
-    const GumboNode* anchor = document.root() ? firstAnchor(document.root()) : nullptr;
-    if (!anchor)
-        return {};
-    const GumboAttribute* href = gumbo_get_attribute(&anchor->v.element.attributes, "href");
-    if (!href)
-        return {};
-    const QString address = cleanedHref(QString::fromUtf8(href->value));
+    const QString address = cleanedHref(isLiteralText(hrefHtml) ? hrefHtml : attributeValue(hrefHtml));
     if (address.isEmpty())
         return {};
     // Tolerant mode encodes non-ASCII characters as UTF-8 and a stray "%" as "%25".

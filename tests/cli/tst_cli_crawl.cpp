@@ -97,9 +97,12 @@ private slots:
     void pageCutShortIsFetchedAgain();
     void downloadsTheSongs_data();
     void downloadsTheSongs();
+    void downloadsIntoTheSameFolderAgain_data();
+    void downloadsIntoTheSameFolderAgain();
 
 private:
     ServiceProcess m_service;
+    QTemporaryDir m_dataHome; // the programs' per-user data folder, apart from the user's own
     std::unique_ptr<QTemporaryDir> m_folder;
     qsizetype m_logMark = 0;
 
@@ -112,6 +115,8 @@ private:
 
 void TestCliCrawl::initTestCase()
 {
+    QVERIFY(m_dataHome.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
     const QString error = m_service.start(QStringLiteral(QORVIN_SERVICE_PROGRAM));
     QVERIFY2(error.isEmpty(), qPrintable(error));
 }
@@ -381,6 +386,61 @@ void TestCliCrawl::downloadsTheSongs()
     QVERIFY2(hasChinese(second.err), second.err.constData());
     QCOMPARE(QDir(path("songs")).entryList({QStringLiteral("*.mp3")}, QDir::Files).size(), 2);
     QCOMPARE(second.out, first.out);
+}
+
+void TestCliCrawl::downloadsIntoTheSameFolderAgain_data()
+{
+    QTest::addColumn<QString>("between");
+    QTest::addColumn<int>("songsFetchedAgain");
+    QTest::newRow("nothing changed") << QString() << 0;
+    QTest::newRow("a song deleted") << QStringLiteral("delete one") << 1;
+    // The record as a run cut short by Ctrl-C leaves it: the songs paused, their files not there.
+    QTest::newRow("earlier run cut short") << QStringLiteral("cut short") << 3;
+}
+
+void TestCliCrawl::downloadsIntoTheSameFolderAgain()
+{
+    QFETCH(QString, between);
+    QFETCH(int, songsFetchedAgain);
+    const QString recordPath = m_dataHome.filePath(QStringLiteral("mp3qorvin-cli/cli-downloads.json"));
+    QFile::remove(recordPath);
+    const QStringList arguments{
+        QStringLiteral("search"), QStringLiteral("苏轼"),       QStringLiteral("-n"),   QStringLiteral("3"),
+        QStringLiteral("-q"),     QStringLiteral("--download"), QStringLiteral("songs")};
+    QCOMPARE(cli(arguments).exitCode, 0);
+    QDir songs(path("songs"));
+    const QStringList files = songs.entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files.size(), 3);
+
+    if (between == u"delete one") {
+        QVERIFY(songs.remove(files.at(1)));
+    } else if (between == u"cut short") {
+        QJsonObject record = QJsonDocument::fromJson(readFile(recordPath)).object();
+        QJsonArray paused;
+        for (const QJsonValue& done : record.value(u"completed").toArray()) {
+            paused.append(QJsonObject{{QStringLiteral("title"), QStringLiteral("歌")},
+                                      {QStringLiteral("url"), done.toObject().value(u"url")},
+                                      {QStringLiteral("target"), done.toObject().value(u"path")},
+                                      {QStringLiteral("state"), QStringLiteral("paused")}});
+            QVERIFY(QFile::remove(done.toObject().value(u"path").toString()));
+        }
+        QCOMPARE(paused.size(), 3);
+        record.insert(u"completed", QJsonArray());
+        record.insert(u"batches", QJsonArray{QJsonObject{{QStringLiteral("folder"), songs.absolutePath()},
+                                                         {QStringLiteral("items"), paused}}});
+        QFile file(recordPath);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(record).toJson());
+    }
+
+    m_logMark = settledLog(m_service).size();
+    const CliResult again = cli(arguments);
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(songs.entryList(QDir::Files, QDir::Name), files); // no numbered copies beside them
+    const QByteArrayList targets = requestTargets(m_service, m_logMark);
+    const auto songRequests = std::count_if(targets.cbegin(), targets.cend(),
+                                            [](const QByteArray& target) { return target.endsWith(".mp3"); });
+    QCOMPARE(int(songRequests), songsFetchedAgain);
 }
 
 QTEST_GUILESS_MAIN(TestCliCrawl)

@@ -67,6 +67,14 @@ void TestCliPageDecoding::decodedLikeBrowser_data()
         << QByteArray("text/html") << encoded("GBK", plain) << QByteArray() << plain;
     QTest::newRow("unknown label, valid UTF-8")
         << QByteArray("text/html; charset=x-nonesuch") << plain.toUtf8() << QByteArray("x-nonesuch") << plain;
+    // Only a whole "charset" word with "=" after it names the charset, and only a <meta> tag.
+    QTest::newRow("header word before the parameter")
+        << QByteArray("text/html; x-charset-note; charset = 'GB2312'") << encoded("GBK", chinese)
+        << QByteArray("gb2312") << chinese;
+    const QString secondMeta = page(QStringLiteral("<metadata charset=utf-8><meta name=x><META CHARSET=gbk>"),
+                                    QStringLiteral("苏轼"));
+    QTest::newRow("meta after other tags")
+        << QByteArray() << encoded("GBK", secondMeta) << QByteArray("gbk") << secondMeta;
     // A meta past the first 1024 bytes is not looked for.
     const QString lateMeta = QStringLiteral("<!--") + QString(1100, u'x') + QStringLiteral("-->") + GbMeta +
                              QStringLiteral("苏轼");
