@@ -107,7 +107,7 @@ std::unique_ptr<frmMain> openWindow()
     return window;
 }
 
-// Until the window has drawn itself and the keyword box takes keys.
+// Until the window has painted itself and the keyword box takes keys.
 bool waitUntilAcceptingInput(frmMain& window)
 {
     if (!QTest::qWaitForWindowExposed(&window, TimeoutMs))

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct OptionSpec
+struct OptionEntry
 {
     QStringList names;
     QString valueName; // empty for a flag
@@ -21,9 +21,9 @@ struct OptionSpec
 };
 
 // One table feeds both the parser and the help text.
-const std::array<OptionSpec, 9>& optionSpecs()
+const std::array<OptionEntry, 9>& optionEntries()
 {
-    static const std::array<OptionSpec, 9> specs{{
+    static const std::array<OptionEntry, 9> entries{{
         {{u"n"_s, u"count"_s}, u"COUNT"_s, u"要找的歌曲数，写法与窗口的结果数相同，默认 30"_s},
         {{u"o"_s, u"output"_s}, u"FILE"_s, u"结果页写到 FILE，默认当前文件夹的 result.htm"_s},
         {{u"max-empty-pages"_s}, u"N"_s, u"连续 N 页没有新歌曲就结束（仅 search），默认 3，0 表示不限"_s},
@@ -34,16 +34,16 @@ const std::array<OptionSpec, 9>& optionSpecs()
         {{u"h"_s, u"help"_s}, {}, u"显示本帮助并退出"_s},
         {{u"version"_s}, {}, u"显示版本并退出"_s},
     }};
-    return specs;
+    return entries;
 }
 
 QList<QCommandLineOption> parserOptions()
 {
     QList<QCommandLineOption> options;
-    for (const OptionSpec& spec : optionSpecs()) {
-        options.append(spec.valueName.isEmpty()
-                           ? QCommandLineOption(spec.names, spec.description)
-                           : QCommandLineOption(spec.names, spec.description, spec.valueName));
+    for (const OptionEntry& entry : optionEntries()) {
+        options.append(entry.valueName.isEmpty()
+                           ? QCommandLineOption(entry.names, entry.description)
+                           : QCommandLineOption(entry.names, entry.description, entry.valueName));
     }
     return options;
 }
@@ -70,13 +70,13 @@ QString helpText()
                    "  topic CAPTION    抓取专题 CAPTION（如 新歌TOP100、热门DJ）\n"
                    "  topics           列出全部专题\n\n"
                    "选项:\n"_s;
-    for (const OptionSpec& spec : optionSpecs()) {
+    for (const OptionEntry& entry : optionEntries()) {
         QString names;
-        for (const QString& name : spec.names)
+        for (const QString& name : entry.names)
             names += (names.isEmpty() ? QString() : u", "_s) + (name.size() == 1 ? u"-"_s : u"--"_s) + name;
-        if (!spec.valueName.isEmpty())
-            names += u' ' + spec.valueName;
-        text += u"  "_s + names.leftJustified(22) + u' ' + spec.description + u'\n';
+        if (!entry.valueName.isEmpty())
+            names += u' ' + entry.valueName;
+        text += u"  "_s + names.leftJustified(22) + u' ' + entry.description + u'\n';
     }
     text += u"\n退出状态: 0 完成，1 失败（无法写文件、网络不可用、有歌曲下载失败），2 用法或结果数有误，"
             "130 被 Ctrl-C 中断。\n"

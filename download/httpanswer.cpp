@@ -22,19 +22,19 @@ ContentRange parseContentRange(QByteArrayView value)
     const QByteArray text = value.trimmed().toByteArray();
     if (!text.toLower().startsWith("bytes "))
         return {};
-    const QByteArray spec = text.mid(6).trimmed();
-    const qsizetype slash = spec.indexOf('/');
+    const QByteArray rangeText = text.mid(6).trimmed();
+    const qsizetype slash = rangeText.indexOf('/');
     if (slash < 0)
         return {};
     ContentRange range;
     bool ok = true;
-    const QByteArray total = spec.mid(slash + 1).trimmed();
+    const QByteArray total = rangeText.mid(slash + 1).trimmed();
     if (total != "*") {
         range.total = toNumber(total, &ok);
         if (!ok)
             return {};
     }
-    const QByteArray span = spec.left(slash).trimmed();
+    const QByteArray span = rangeText.left(slash).trimmed();
     if (span == "*") {
         range.valid = range.total >= 0;
         return range;

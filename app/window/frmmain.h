@@ -73,7 +73,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Building the controls as drawn (frmmaincontrols.cpp).
+    // Building the controls at their design-time places and sizes (frmmaincontrols.cpp).
     void createControls();
     void createBanner();
     void createSearchPanel();

@@ -248,7 +248,7 @@ void frmMain::createWorkingControls()
     m_StatusBar1->setPanelText(DesignText::statusBarWelcome());
     m_StatusBar1->setPanelToolTip(DesignText::statusBarWelcome());
 
-    // The hidden working controls stay as drawn; the crawl keeps its data in its own state.
+    // The hidden working controls keep their design-time places; the crawl keeps its data in its own state.
     m_Text1 = new QPlainTextEdit(this);
     design(m_Text1, QStringLiteral("Text1"), {120, 6720, 10215, 1575}, 6);
     m_Text1->setPlainText(DesignText::workingTextDesignText());

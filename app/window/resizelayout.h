@@ -38,7 +38,7 @@ struct ResizeGeometry
     bool operator==(const ResizeGeometry&) const = default;
 };
 
-// The values as drawn, before the window is first laid out.
+// The design-time values, before the window is first laid out.
 ResizeGeometry designResizeGeometry();
 
 // Runs the eleven steps in their order on single-precision values, each from the values as the
