@@ -45,9 +45,15 @@ struct HttpAnswer
     }
 };
 
-// Sends request bytes and collects the answer until it is complete, the server hangs up, or
-// waitMs pass.
-inline HttpAnswer exchange(quint16 port, const QByteArray& request, int waitMs = 5000)
+enum class CollectUntil
+{
+    Complete, // the answer is whole, or the server hangs up
+    Closed,   // the server hangs up (several pipelined answers, maybe)
+};
+
+// Sends request bytes and collects what the server sends until the stop condition holds or waitMs
+// pass.
+inline HttpAnswer collectAnswer(quint16 port, const QByteArray& request, CollectUntil until, int waitMs)
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
@@ -65,36 +71,23 @@ inline HttpAnswer exchange(quint16 port, const QByteArray& request, int waitMs =
             answer.closedByServer = true;
             break;
         }
-        if (answer.complete())
+        if (until == CollectUntil::Complete && answer.complete())
             break;
     }
     answer.raw += socket.readAll();
     return answer;
 }
 
-// Sends request bytes (several pipelined requests, maybe) and collects everything the server sends
-// until it hangs up or waitMs pass.
+// One answer: collected until it is complete, the server hangs up, or waitMs pass.
+inline HttpAnswer exchange(quint16 port, const QByteArray& request, int waitMs = 5000)
+{
+    return collectAnswer(port, request, CollectUntil::Complete, waitMs);
+}
+
+// Everything the server sends (several pipelined answers, maybe) until it hangs up or waitMs pass.
 inline HttpAnswer exchangeUntilClosed(quint16 port, const QByteArray& request, int waitMs = 5000)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    HttpAnswer answer;
-    QDeadlineTimer deadline(waitMs);
-    bool sent = false;
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (!sent && socket.state() == QAbstractSocket::ConnectedState) {
-            socket.write(request);
-            sent = true;
-        }
-        answer.raw += socket.readAll();
-        if (sent && socket.state() == QAbstractSocket::UnconnectedState) {
-            answer.closedByServer = true;
-            break;
-        }
-    }
-    answer.raw += socket.readAll();
-    return answer;
+    return collectAnswer(port, request, CollectUntil::Closed, waitMs);
 }
 
 // The answers in a stream of them, each cut at the end its Content-Length gives.
