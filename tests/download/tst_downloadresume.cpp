@@ -19,15 +19,11 @@ using namespace Qt::StringLiterals;
 using LocalService::LocalServer;
 using LocalService::ServerOptions;
 
+Q_DECLARE_METATYPE(Qorvin::LocalService::ServerOptions)
+
 namespace {
 
 constexpr int WaitMs = 30'000;
-
-enum class Fault
-{
-    Broken,
-    Missing,
-};
 
 } // namespace
 
@@ -132,9 +128,7 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
 {
     QFETCH(bool, ignoreRange);
     QFETCH(QByteArray, etag);
-    ServerOptions options;
-    options.ignoreRange = ignoreRange;
-    auto server = startServer(options);
+    auto server = startServer({.ignoreRange = ignoreRange});
     QVERIFY(server);
     const QString url = songHref(server->port(), 110);
     const QByteArray whole = serviceBytes(m_network, url);
@@ -157,21 +151,21 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
 
 void TestDownloadResume::transientErrorsRetriedThenFinal_data()
 {
-    QTest::addColumn<int>("fault");
+    QTest::addColumn<ServerOptions>("options");
     QTest::addColumn<qint64>("requests");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("500 retried three times") << int(Fault::Broken) << 4LL << u"服务器出错（HTTP 500）"_s;
-    QTest::newRow("404 final at once") << int(Fault::Missing) << 1LL << u"服务器上没有这个文件（HTTP 404）"_s;
+    QTest::newRow("500 retried three times")
+        << ServerOptions{.brokenSongs = {120}} << 4LL << u"服务器出错（HTTP 500）"_s;
+    QTest::newRow("404 final at once")
+        << ServerOptions{.missingSongs = {120}} << 1LL << u"服务器上没有这个文件（HTTP 404）"_s;
 }
 
 void TestDownloadResume::transientErrorsRetriedThenFinal()
 {
-    QFETCH(int, fault);
+    QFETCH(ServerOptions, options);
     QFETCH(qint64, requests);
     QFETCH(QString, reason);
-    ServerOptions options;
-    (fault == int(Fault::Broken) ? options.brokenSongs : options.missingSongs) = {120};
     auto server = startServer(options);
     QVERIFY(server);
     auto queue = makeQueue();
@@ -268,9 +262,7 @@ void TestDownloadResume::concurrencyLimitHeld_data()
 void TestDownloadResume::concurrencyLimitHeld()
 {
     QFETCH(int, limit);
-    ServerOptions options;
-    options.rateKbps = 200'000; // slow enough that the downloads overlap
-    auto server = startServer(options);
+    auto server = startServer({.rateKbps = 200'000}); // slow enough that the downloads overlap
     QVERIFY(server);
     auto queue = makeQueue();
     if (limit != 3)
@@ -289,9 +281,7 @@ void TestDownloadResume::concurrencyLimitHeld()
 
 void TestDownloadResume::pauseResumeAndCancelMidDownload()
 {
-    ServerOptions options;
-    options.rateKbps = 8000; // 1 MB/s
-    auto server = startServer(options);
+    auto server = startServer({.rateKbps = 8000}); // 1 MB/s
     QVERIFY(server);
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
@@ -328,9 +318,7 @@ void TestDownloadResume::pauseResumeAndCancelMidDownload()
 
 void TestDownloadResume::queueStoredAtQuitResumesAfterRestart()
 {
-    ServerOptions options;
-    options.rateKbps = 8000;
-    auto server = startServer(options);
+    auto server = startServer({.rateKbps = 8000});
     QVERIFY(server);
     const QString url = songHref(server->port(), 150);
     QString target;
@@ -369,9 +357,7 @@ void TestDownloadResume::queueStoredAtQuitResumesAfterRestart()
 
 void TestDownloadResume::folderRemovedMidDownload()
 {
-    ServerOptions options;
-    options.rateKbps = 8000;
-    auto server = startServer(options);
+    auto server = startServer({.rateKbps = 8000});
     QVERIFY(server);
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
