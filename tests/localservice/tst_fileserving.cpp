@@ -29,6 +29,11 @@ QByteArray songPath(SongId id)
     return "/mirror1/" + QByteArray::number(id) + ".mp3";
 }
 
+QByteArray headRequest(const QByteArray& target)
+{
+    return "HEAD " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+}
+
 } // namespace
 
 class TestFileServing : public QObject
@@ -71,30 +76,27 @@ void TestFileServing::rangesAndValidators_data()
     QTest::addColumn<qint64>("last");
     QTest::addColumn<QByteArray>("contentRange");
 
-    QTest::newRow("whole") << QByteArray("GET") << QByteArray() << 200 << 0LL << -1LL << QByteArray();
-    QTest::newRow("from an offset") << QByteArray("GET") << QByteArray("Range: bytes=100-\r\n") << 206
-                                    << 100LL << -1LL << QByteArray("bytes 100-{last}/{size}");
-    QTest::newRow("unit in capitals") << QByteArray("GET") << QByteArray("Range: BYTES=0-99\r\n") << 206
-                                      << 0LL << 99LL << QByteArray("bytes 0-99/{size}");
-    QTest::newRow("the last bytes") << QByteArray("GET") << QByteArray("Range: bytes=-500\r\n") << 206
-                                    << -500LL << -1LL << QByteArray("bytes {size-500}-{last}/{size}");
-    QTest::newRow("past the end") << QByteArray("GET") << QByteArray("Range: bytes=99999999-\r\n") << 416
-                                  << NoBody << -1LL << QByteArray("bytes */{size}");
-    QTest::newRow("if-range with the etag")
-        << QByteArray("GET") << QByteArray("Range: bytes=100-\r\nIf-Range: {etag}\r\n") << 206 << 100LL
-        << -1LL << QByteArray("bytes 100-{last}/{size}");
-    QTest::newRow("if-range with the date")
-        << QByteArray("GET") << QByteArray("Range: bytes=100-\r\nIf-Range: {date}\r\n") << 206 << 100LL
-        << -1LL << QByteArray("bytes 100-{last}/{size}");
-    QTest::newRow("if-range with another etag: all of it")
-        << QByteArray("GET") << QByteArray("Range: bytes=100-\r\nIf-Range: \"other\"\r\n") << 200 << 0LL
-        << -1LL << QByteArray();
-    QTest::newRow("if-range with another date: all of it")
-        << QByteArray("GET") << QByteArray("Range: bytes=100-\r\nIf-Range: Sat, 01 Jan 2000 00:00:00 GMT\r\n")
-        << 200 << 0LL << -1LL << QByteArray();
-    QTest::newRow("head") << QByteArray("HEAD") << QByteArray() << 200 << NoBody << -1LL << QByteArray();
-    QTest::newRow("head of a range") << QByteArray("HEAD") << QByteArray("Range: bytes=0-9\r\n") << 206
-                                     << NoBody << -1LL << QByteArray("bytes 0-9/{size}");
+    const auto row = [](const char* name, const char* method, const char* headers, int status, qint64 first,
+                        qint64 last, const char* contentRange) {
+        QTest::newRow(name) << QByteArray(method) << QByteArray(headers) << status << first << last
+                            << QByteArray(contentRange);
+    };
+    const char* fromOffset = "bytes 100-{last}/{size}";
+    row("whole", "GET", "", 200, 0, -1, "");
+    row("from an offset", "GET", "Range: bytes=100-\r\n", 206, 100, -1, fromOffset);
+    row("unit in capitals", "GET", "Range: BYTES=0-99\r\n", 206, 0, 99, "bytes 0-99/{size}");
+    row("the last bytes", "GET", "Range: bytes=-500\r\n", 206, -500, -1, "bytes {size-500}-{last}/{size}");
+    row("past the end", "GET", "Range: bytes=99999999-\r\n", 416, NoBody, -1, "bytes */{size}");
+    row("if-range with the etag", "GET", "Range: bytes=100-\r\nIf-Range: {etag}\r\n", 206, 100, -1,
+        fromOffset);
+    row("if-range with the date", "GET", "Range: bytes=100-\r\nIf-Range: {date}\r\n", 206, 100, -1,
+        fromOffset);
+    row("if-range with another etag: all of it", "GET", "Range: bytes=100-\r\nIf-Range: \"other\"\r\n", 200,
+        0, -1, "");
+    row("if-range with another date: all of it", "GET",
+        "Range: bytes=100-\r\nIf-Range: Sat, 01 Jan 2000 00:00:00 GMT\r\n", 200, 0, -1, "");
+    row("head", "HEAD", "", 200, NoBody, -1, "");
+    row("head of a range", "HEAD", "Range: bytes=0-9\r\n", 206, NoBody, -1, "bytes 0-9/{size}");
 }
 
 void TestFileServing::rangesAndValidators()
@@ -196,9 +198,7 @@ void TestFileServing::dropAfterBytesCutsTheFirstAnswerOfEachFile()
     QVERIFY(exchange(server.port(), getRequest(SongPath)).body() == m_file);
 
     // Another file is cut once too; HEAD and short ranges are never cut.
-    QVERIFY(
-        exchange(server.port(), "HEAD /a/9.mp3 HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").status() ==
-        200);
+    QCOMPARE(exchange(server.port(), headRequest("/a/9.mp3")).status(), 200);
     QVERIFY(exchange(server.port(), getRequest("/a/9.mp3", "Range: bytes=0-999\r\n")).complete());
     QCOMPARE(exchange(server.port(), getRequest("/a/9.mp3")).body().size(), 100000);
 }
@@ -248,9 +248,7 @@ void TestFileServing::statsCountFilesBytesAndConcurrency()
     QVERIFY(fast.listen());
     QVERIFY(exchange(fast.port(), getRequest(SongPath)).complete());
     QVERIFY(exchange(fast.port(), getRequest(SongPath, "Range: bytes=-1000\r\n")).complete());
-    QVERIFY(
-        exchange(fast.port(), "HEAD /a/1448.mp3 HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").status() ==
-        200);
+    QCOMPARE(exchange(fast.port(), headRequest("/a/1448.mp3")).status(), 200);
     QCOMPARE(exchange(fast.port(), getRequest(SongPath, "Range: bytes=99999999-\r\n")).status(), 416);
     QVERIFY(exchange(fast.port(), getRequest("/list/dj.html")).complete()); // pages are not counted
     QTRY_COMPARE(fast.fileStats().activeFileRequests, 0);
@@ -287,39 +285,21 @@ void TestFileServing::statsOverHttp()
 void TestFileServing::qtNetworkClientCanTellACutAnswer()
 {
     // The client the program downloads with. Qt 6.4 finishes a cut answer without an error, so a
-    // cut must show as fewer bytes than the announced length; the resumed request then gets the
-    // rest, and a later one the whole file.
+    // cut must show as fewer bytes than the announced length. (Resuming through this client is
+    // covered end to end by the download queue's tests.)
     LocalServer server(ServerOptions{.dropAfterBytes = 300000});
     QVERIFY(server.listen());
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy);
-    const QUrl url(QStringLiteral("http://127.0.0.1:%1/mirror1/1448.mp3").arg(server.port()));
-    const auto fetch = [&manager](const QNetworkRequest& request) {
-        QNetworkReply* reply = manager.get(request);
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        if (!finished.wait(10000))
-            qWarning("no answer");
-        reply->deleteLater();
-        return reply;
-    };
-
-    QNetworkReply* cut = fetch(QNetworkRequest(url));
+    QNetworkReply* cut = manager.get(
+        QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/mirror1/1448.mp3").arg(server.port()))));
+    QSignalSpy finished(cut, &QNetworkReply::finished);
+    QVERIFY(finished.wait(10000));
     QCOMPARE(cut->header(QNetworkRequest::ContentLengthHeader).toLongLong(), m_file.size());
     const QByteArray received = cut->readAll();
     QCOMPARE(received.size(), 300000);
     QVERIFY(m_file.startsWith(received));
-
-    QNetworkRequest resume(url);
-    resume.setRawHeader("Range", "bytes=300000-");
-    resume.setRawHeader("If-Range", SongAudio::fileOf(TheSong).etag());
-    QNetworkReply* rest = fetch(resume);
-    QCOMPARE(rest->error(), QNetworkReply::NoError);
-    QCOMPARE(rest->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 206);
-    QVERIFY(rest->readAll() == m_file.sliced(300000));
-
-    QNetworkReply* whole = fetch(QNetworkRequest(url));
-    QCOMPARE(whole->error(), QNetworkReply::NoError);
-    QVERIFY(whole->readAll() == m_file);
+    cut->deleteLater();
 }
 
 QTEST_GUILESS_MAIN(TestFileServing)
