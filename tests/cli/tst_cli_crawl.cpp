@@ -62,6 +62,20 @@ QByteArrayList requestTargets(ServiceProcess& service, qsizetype from)
     return targets;
 }
 
+QStringList args(std::initializer_list<const char*> arguments)
+{
+    QStringList list;
+    for (const char* argument : arguments)
+        list.append(QString::fromUtf8(argument));
+    return list;
+}
+
+// The link of a song line "N. title  link".
+QByteArray linkOf(const QByteArray& line)
+{
+    return line.mid(line.lastIndexOf("  ") + 2);
+}
+
 bool hasChinese(const QByteArray& utf8)
 {
     const QString text = QString::fromUtf8(utf8);
@@ -129,8 +143,7 @@ void TestCliCrawl::init()
 
 void TestCliCrawl::keywordSearch()
 {
-    const CliResult run = cli({QStringLiteral("search"), QStringLiteral(" 苏轼 "), QStringLiteral("-n"),
-                               QStringLiteral("100"), QStringLiteral("-o"), QStringLiteral("sushi.htm")});
+    const CliResult run = cli(args({"search", " 苏轼 ", "-n", "100", "-o", "sushi.htm"}));
     QCOMPARE(run.exitCode, 0);
 
     // Page after page of the trimmed keyword in GBK, from offset 0, and nothing else.
@@ -150,17 +163,14 @@ void TestCliCrawl::keywordSearch()
     QCOMPARE(lines.size(), 100);
     QVERIFY(lines.first().startsWith("1. "));
     QVERIFY(lines.last().startsWith("100. "));
-    for (const QByteArray& line : lines) {
-        const QByteArray link = line.mid(line.lastIndexOf("  ") + 2);
-        QVERIFY2(link.startsWith("http://") && page.contains(link), line.constData());
-    }
+    for (const QByteArray& line : lines)
+        QVERIFY2(linkOf(line).startsWith("http://") && page.contains(linkOf(line)), line.constData());
     QVERIFY(hasChinese(run.err)); // progress lines
 }
 
 void TestCliCrawl::topicCrawl()
 {
-    const CliResult run = cli({QStringLiteral("topic"), QStringLiteral("热门DJ "), QStringLiteral("-n"),
-                               QStringLiteral("5"), QStringLiteral("--json"), QStringLiteral("-q")});
+    const CliResult run = cli(args({"topic", "热门DJ ", "-n", "5", "--json", "-q"}));
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.err.isEmpty());
 
@@ -191,10 +201,7 @@ void TestCliCrawl::refusedBeforeAnyRequest_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     auto row = [](const char* name, std::initializer_list<const char*> arguments, int exitCode) {
-        QStringList list;
-        for (const char* argument : arguments)
-            list.append(QString::fromUtf8(argument));
-        QTest::newRow(name) << list << exitCode;
+        QTest::newRow(name) << args(arguments) << exitCode;
     };
     row("letters as count", {"search", "苏轼", "-n", "abc"}, 2);
     row("empty count", {"search", "苏轼", "-n", ""}, 2);
@@ -221,28 +228,24 @@ void TestCliCrawl::refusedBeforeAnyRequest()
 
 void TestCliCrawl::resultsRunOut_data()
 {
-    QTest::addColumn<QString>("keyword");
     QTest::addColumn<int>("maxEmptyPages");
     QTest::addColumn<int>("requests");
-    QTest::addColumn<int>("songs");
-    QTest::newRow("nothing found, default") << "no-such-song" << -1 << 3 << 0;
-    QTest::newRow("nothing found, one page") << "no-such-song" << 1 << 1 << 0;
-    QTest::newRow("nothing found, five pages") << "no-such-song" << 5 << 5 << 0;
+    QTest::newRow("nothing found, default") << -1 << 3;
+    QTest::newRow("nothing found, one page") << 1 << 1;
+    QTest::newRow("nothing found, five pages") << 5 << 5;
 }
 
 void TestCliCrawl::resultsRunOut()
 {
-    QFETCH(QString, keyword);
     QFETCH(int, maxEmptyPages);
     QFETCH(int, requests);
-    QFETCH(int, songs);
-    QStringList arguments{QStringLiteral("search"), keyword, QStringLiteral("-n"), QStringLiteral("10")};
+    QStringList arguments = args({"search", "no-such-song", "-n", "10"});
     if (maxEmptyPages >= 0)
         arguments << QStringLiteral("--max-empty-pages") << QString::number(maxEmptyPages);
     const CliResult run = cli(arguments);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(requestTargets(m_service, m_logMark).size(), requests);
-    QCOMPARE(resultRows(readFile(path("result.htm"))), songs);
+    QCOMPARE(resultRows(readFile(path("result.htm"))), 0);
 }
 
 void TestCliCrawl::interruptWritesSongsSoFar()
@@ -253,10 +256,7 @@ void TestCliCrawl::interruptWritesSongsSoFar()
                                             {QStringLiteral("--delay-ms"), QStringLiteral("100")});
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QProcess process;
-    prepareCli(
-        process,
-        {QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("-n"), QStringLiteral("30000")},
-        slowService.port(), m_folder->path());
+    prepareCli(process, args({"search", "苏轼", "-n", "30000"}), slowService.port(), m_folder->path());
     process.start();
     QVERIFY(process.waitForStarted());
     QByteArray progress;
@@ -282,8 +282,7 @@ void TestCliCrawl::interruptWritesSongsSoFar()
 
 void TestCliCrawl::unreachableServiceFails()
 {
-    const CliResult run =
-        runCli({QStringLiteral("search"), QStringLiteral("苏轼")}, closedPort(), m_folder->path());
+    const CliResult run = runCli(args({"search", "苏轼"}), closedPort(), m_folder->path());
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(hasChinese(run.err), run.err.constData());
     // No empty page in place of an earlier result.
@@ -298,11 +297,9 @@ void TestCliCrawl::failingPagesAreFetchedAgain()
     const QString error = failing.start(QStringLiteral(QORVIN_SERVICE_PROGRAM),
                                         {QStringLiteral("--fail-every"), QStringLiteral("3")});
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    const QStringList arguments{QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("-n"),
-                                QStringLiteral("150"),    QStringLiteral("-q"),   QStringLiteral("-o")};
-    const CliResult sound = cli(arguments + QStringList{QStringLiteral("sound.htm")});
-    const CliResult faulty =
-        runCli(arguments + QStringList{QStringLiteral("faulty.htm")}, failing.port(), m_folder->path());
+    const QStringList arguments = args({"search", "苏轼", "-n", "150", "-q", "-o"});
+    const CliResult sound = cli(arguments + args({"sound.htm"}));
+    const CliResult faulty = runCli(arguments + args({"faulty.htm"}), failing.port(), m_folder->path());
     QCOMPARE(sound.exitCode, 0);
     QCOMPARE(faulty.exitCode, 0);
     const QByteArrayList log = settledLog(failing);
@@ -334,10 +331,8 @@ void TestCliCrawl::pageCutShortIsFetchedAgain()
         }
     });
     QProcess process;
-    prepareCli(process,
-               {QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("--max-empty-pages"),
-                QStringLiteral("1"), QStringLiteral("-q")},
-               cutter.serverPort(), m_folder->path());
+    prepareCli(process, args({"search", "苏轼", "--max-empty-pages", "1", "-q"}), cutter.serverPort(),
+               m_folder->path());
     process.start();
     QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 20000);
     QCOMPARE(process.exitCode(), 0);
@@ -357,10 +352,8 @@ void TestCliCrawl::downloadsTheSongs_data()
 void TestCliCrawl::downloadsTheSongs()
 {
     QFETCH(bool, secondSongMissing);
-    const QStringList arguments{
-        QStringLiteral("search"),   QStringLiteral("苏轼"),       QStringLiteral("-n"),
-        QStringLiteral("3"),        QStringLiteral("-q"),         QStringLiteral("--m3u"),
-        QStringLiteral("list.m3u"), QStringLiteral("--download"), QStringLiteral("songs")};
+    const QStringList arguments =
+        args({"search", "苏轼", "-n", "3", "-q", "--m3u", "list.m3u", "--download", "songs"});
     const CliResult first = cli(arguments);
     QCOMPARE(first.exitCode, 0);
     const QList<QByteArray> lines = first.out.trimmed().split('\n');
@@ -368,13 +361,13 @@ void TestCliCrawl::downloadsTheSongs()
     QCOMPARE(QDir(path("songs")).entryList({QStringLiteral("*.mp3")}, QDir::Files).size(), 3);
     const QByteArray playlist = readFile(path("list.m3u"));
     for (const QByteArray& line : lines)
-        QVERIFY2(playlist.contains(line.mid(line.lastIndexOf("  ") + 2)), playlist.constData());
+        QVERIFY2(playlist.contains(linkOf(line)), playlist.constData());
     if (!secondSongMissing)
         return;
 
     // The same search against a service that has lost the second song: the others are
     // downloaded, the program says which one failed and ends with status 1.
-    const QByteArray secondLink = lines.at(1).mid(lines.at(1).lastIndexOf("  ") + 2);
+    const QByteArray secondLink = linkOf(lines.at(1));
     const QByteArray songId = secondLink.mid(secondLink.lastIndexOf('/') + 1).split('.').value(0);
     ServiceProcess losing;
     const QString error = losing.start(QStringLiteral(QORVIN_SERVICE_PROGRAM),
@@ -404,9 +397,7 @@ void TestCliCrawl::downloadsIntoTheSameFolderAgain()
     QFETCH(int, songsFetchedAgain);
     const QString recordPath = m_dataHome.filePath(QStringLiteral("mp3qorvin-cli/cli-downloads.json"));
     QFile::remove(recordPath);
-    const QStringList arguments{
-        QStringLiteral("search"), QStringLiteral("苏轼"),       QStringLiteral("-n"),   QStringLiteral("3"),
-        QStringLiteral("-q"),     QStringLiteral("--download"), QStringLiteral("songs")};
+    const QStringList arguments = args({"search", "苏轼", "-n", "3", "-q", "--download", "songs"});
     QCOMPARE(cli(arguments).exitCode, 0);
     QDir songs(path("songs"));
     const QStringList files = songs.entryList(QDir::Files, QDir::Name);
