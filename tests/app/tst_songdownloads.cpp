@@ -83,6 +83,15 @@ struct QueueUnderTest
     }
 };
 
+// Songs all titled the same, one for each link.
+QList<SongLink> songsAt(const QStringList& hrefs)
+{
+    QList<SongLink> links;
+    for (const QString& href : hrefs)
+        links.append({QStringLiteral("歌"), href});
+    return links;
+}
+
 QString cell(const DownloadListModel& model, int row, int column)
 {
     return model.data(model.index(row, column)).toString();
@@ -226,24 +235,20 @@ void TestSongDownloads::songLinksReadFromPage_data()
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QUrl>("address");
 
-    QTest::newRow("references") << QStringLiteral("Rock &amp; Roll")
-                                << QStringLiteral("http://h.example/r&amp;b/a.mp3")
-                                << QStringLiteral("Rock & Roll")
-                                << QUrl(QStringLiteral("http://h.example/r&b/a.mp3"));
-    QTest::newRow("bare ampersand") << QStringLiteral("A&B")
-                                    << QStringLiteral("http://h.example/a.mp3?x=1&y=2")
-                                    << QStringLiteral("A&B")
-                                    << QUrl(QStringLiteral("http://h.example/a.mp3?x=1&y=2"));
-    QTest::newRow("tags in the title")
-        << QStringLiteral("<b>红</b>豆") << QStringLiteral("http://h.example/2.mp3") << QStringLiteral("红豆")
-        << QUrl(QStringLiteral("http://h.example/2.mp3"));
-    QTest::newRow("chinese address") << QStringLiteral("歌") << QStringLiteral("http://h.example/歌曲.mp3")
-                                     << QStringLiteral("歌")
-                                     << QUrl(QStringLiteral("http://h.example/%E6%AD%8C%E6%9B%B2.mp3"));
+    const auto row = [](const char* name, const char* title, const char* link, const char* plain,
+                        const char* address) {
+        QTest::newRow(name) << QString::fromUtf8(title) << QString::fromUtf8(link) << QString::fromUtf8(plain)
+                            << QUrl(QString::fromUtf8(address));
+    };
+    row("references", "Rock &amp; Roll", "http://h.example/r&amp;b/a.mp3", "Rock & Roll",
+        "http://h.example/r&b/a.mp3");
+    row("bare ampersand", "A&B", "http://h.example/a.mp3?x=1&y=2", "A&B", "http://h.example/a.mp3?x=1&y=2");
+    row("tags in the title", "<b>红</b>豆", "http://h.example/2.mp3", "红豆", "http://h.example/2.mp3");
+    row("chinese address", "歌", "http://h.example/歌曲.mp3", "歌",
+        "http://h.example/%E6%AD%8C%E6%9B%B2.mp3");
     // A title that opens a link of its own ends the song's link early; the song keeps its address.
-    QTest::newRow("anchor in the title")
-        << QStringLiteral("x<a href='http://evil.example/'>y</a>") << QStringLiteral("http://h.example/3.mp3")
-        << QStringLiteral("x") << QUrl(QStringLiteral("http://h.example/3.mp3"));
+    row("anchor in the title", "x<a href='http://evil.example/'>y</a>", "http://h.example/3.mp3", "x",
+        "http://h.example/3.mp3");
 }
 
 void TestSongDownloads::songLinksReadFromPage()
@@ -370,7 +375,7 @@ void TestSongDownloads::quitQuestion()
     window->attachDownloads(t.queue);
     window->showCentred();
     if (downloading)
-        t.queue.add({{QStringLiteral("歌"), m_server.songLink(1)}}, t.folder.path(), QStringLiteral("歌"));
+        t.add(songsAt({m_server.songLink(1)}));
 
     QString asked;
     if (answer != QMessageBox::NoButton)
@@ -521,11 +526,8 @@ void TestSongDownloads::linksNotQueued()
         item.state = state;
         queued.append(item);
     }
-    QList<SongLink> links;
-    for (const QString& href : std::as_const(hrefs))
-        links.append({QStringLiteral("歌"), href});
     QStringList result;
-    for (const SongLink& link : Qorvin::linksNotQueued(queued, links))
+    for (const SongLink& link : Qorvin::linksNotQueued(queued, songsAt(hrefs)))
         result.append(link.hrefHtml);
     QCOMPARE(result, fetched);
 }
@@ -550,10 +552,7 @@ void TestSongDownloads::indexOfSongLink()
     QFETCH(QStringList, hrefs);
     QFETCH(QUrl, followed);
     QFETCH(int, index);
-    QList<SongLink> links;
-    for (const QString& href : std::as_const(hrefs))
-        links.append({QStringLiteral("歌"), href});
-    QCOMPARE(Qorvin::indexOfSongLink(links, followed), qsizetype(index));
+    QCOMPARE(Qorvin::indexOfSongLink(songsAt(hrefs), followed), qsizetype(index));
 }
 
 void TestSongDownloads::scriptValueToLinks()
