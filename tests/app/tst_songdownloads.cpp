@@ -6,7 +6,6 @@
 #include "downloadlistmodel.h"
 #include "downloadqueue.h"
 #include "downloadstatuspanel.h"
-#include "downloadswindow.h"
 #include "frmmain.h"
 #include "queryurl.h"
 #include "resultpagewriter.h"
