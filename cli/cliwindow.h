@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The crawl's window without a screen: the count and the keyword come from the command line,
-// the texts the crawl shows are kept for the program to report, and a yield runs the event loop.
+// the texts the crawl shows are kept for the program to report, and a yield runs the event loop
+// (at most once a millisecond).
 #pragma once
 
 #include "crawlwindow.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 namespace Qorvin::Cli {
@@ -49,6 +51,7 @@ private:
     QString m_status;
     Refusal m_refusal = Refusal::None;
     bool m_resultWritten = false;
+    QElapsedTimer m_sinceEventPass;
 };
 
 } // namespace Qorvin::Cli
