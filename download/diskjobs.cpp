@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 
 #include <cerrno>
 
@@ -40,8 +42,11 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
         return {false, diskErrorReason(folder, partPath, errorNumber, QString()), {}, size};
     // The folder is not synced after the rename: a crash may leave the synced file under its part
     // name, with its record, and the next start finds it complete (the server answers 416).
-    // QFile::rename never replaces an existing file, so a name taken meanwhile gets a number; a
-    // name taken between the look and the rename, by another song renamed at the same moment, too.
+    // QFile::rename refuses a name that is taken, but between its look and the rename it falls back
+    // to copying over whatever took the name meanwhile. The songs of this queue therefore take
+    // their final names one at a time; only the syncs above run side by side.
+    static QMutex renameMutex;
+    const QMutexLocker renaming(&renameMutex);
     const QFileInfo target(targetPath);
     QFile part(partPath);
     for (int copy = 1;; ++copy) {
