@@ -3,6 +3,7 @@
 #pragma once
 
 #include "downloaditem.h"
+#include "downloadqueue.h"
 #include "downloadtiming.h"
 #include "localserver.h"
 
@@ -17,6 +18,7 @@
 #include <QTcpSocket>
 
 #include <functional>
+#include <memory>
 
 namespace Qorvin::Test {
 
@@ -30,6 +32,16 @@ inline DownloadTiming fastTiming(int stallTimeoutMs)
     timing.saveDelayMs = 50;
     timing.progressIntervalMs = 50;
     return timing;
+}
+
+// A queue with the short waits, keeping its store under folder.
+inline std::unique_ptr<DownloadQueue> makeTestQueue(QNetworkAccessManager& network, const QString& folder,
+                                                    int stallTimeoutMs)
+{
+    auto queue = std::make_unique<DownloadQueue>(&network);
+    queue->setTiming(fastTiming(stallTimeoutMs));
+    queue->setStorePath(folder + QStringLiteral("/store/downloads.json"));
+    return queue;
 }
 
 inline QString songHref(quint16 port, int songId, const QString& mirror = QStringLiteral("mirror1"))

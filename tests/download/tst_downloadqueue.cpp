@@ -61,10 +61,7 @@ void TestDownloadQueue::init()
 
 std::unique_ptr<DownloadQueue> TestDownloadQueue::makeQueue()
 {
-    auto queue = std::make_unique<DownloadQueue>(&m_network);
-    queue->setTiming(fastTiming(3000));
-    queue->setStorePath(m_dir->filePath(u"store/downloads.json"_s));
-    return queue;
+    return makeTestQueue(m_network, m_dir->path(), 3000);
 }
 
 void TestDownloadQueue::batchEqualsTheServiceAndWritesItsPlaylist()

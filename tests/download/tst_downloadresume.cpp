@@ -79,10 +79,7 @@ std::unique_ptr<LocalServer> TestDownloadResume::startServer(const ServerOptions
 
 std::unique_ptr<DownloadQueue> TestDownloadResume::makeQueue()
 {
-    auto queue = std::make_unique<DownloadQueue>(&m_network);
-    queue->setTiming(fastTiming(5000));
-    queue->setStorePath(m_dir->filePath(u"store/downloads.json"_s));
-    return queue;
+    return makeTestQueue(m_network, m_dir->path(), 5000);
 }
 
 void TestDownloadResume::droppedConnectionsResume()
