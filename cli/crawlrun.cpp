@@ -2,8 +2,10 @@
 #include "crawlrun.h"
 
 #include "clioptions.h"
+#include "pipelinewarmup.h"
 
 #include <QDir>
+#include <QTimer>
 
 namespace Qorvin::Cli {
 
@@ -55,8 +57,11 @@ CrawlOutcome CrawlRun::run(const std::function<void()>& start)
         end();
         return m_outcome;
     }
-    if (!m_ended)
+    if (!m_ended) {
+        // Queued behind the first request's start, so it runs while that page is on its way.
+        QTimer::singleShot(0, this, [] { warmUpPagePipeline(); });
         m_loop.exec();
+    }
     return m_outcome;
 }
 
