@@ -3,6 +3,7 @@
 
 #include "diskerror.h"
 #include "httpanswer.h"
+#include "partfilelock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -164,9 +165,26 @@ void DownloadTransfer::beginAttempt()
                         .arg(QDir::toNativeSeparators(m_folder), QString::fromLocal8Bit(strerror(error))));
     }
 
+    if (!m_part.isOpen()) {
+        if (!m_part.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+            return fail(diskReason(errno));
+        // Held until the file has its final name: another download of this song into this folder
+        // must not write, shorten or rename the file meanwhile.
+        if (!lockForWriting(m_part)) {
+            m_part.close();
+            dropReply();
+            // The file and its record are the other download's: they stay.
+            return finish(
+                {false,
+                 QStringLiteral("另一个下载正在写入 %1").arg(QDir::toNativeSeparators(m_part.fileName())),
+                 {},
+                 0});
+        }
+    }
+
     // A part file continues only when its record names the same link; anything else starts over.
     m_record = m_disk->readRecord(m_targetPath);
-    const qint64 partSize = QFileInfo(m_part.fileName()).size();
+    const qint64 partSize = m_part.size();
     const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
     const bool resumable = sameLink && partSize > 0 &&
                            (m_record.expectedSize < 0 || partSize <= m_record.expectedSize) &&
@@ -174,10 +192,6 @@ void DownloadTransfer::beginAttempt()
     if (!sameLink)
         m_record = PartRecord{m_url.toString(QUrl::FullyEncoded), {}, {}, -1};
 
-    if (!m_part.isOpen() && !m_part.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-        const int error = errno;
-        return fail(diskReason(error));
-    }
     m_received = resumable ? partSize : 0;
     m_writtenBackTo = m_received;
     if (!m_part.resize(m_received) || !m_part.seek(m_received))
@@ -396,7 +410,7 @@ void DownloadTransfer::complete()
     }
     if (!looksLikeMp3(m_head))
         return fail(QStringLiteral("不是MP3文件"), true);
-    m_part.close();
+    // The file stays open, and so locked, while it is synced and renamed; finish() closes it.
     m_finalizeToken = m_disk->finalize(m_targetPath, m_received);
     emit bytesComplete();
 }
@@ -445,6 +459,7 @@ void DownloadTransfer::finish(const TransferOutcome& outcome)
 {
     m_done = true;
     m_retryTimer->stop();
+    m_part.close();
     emit finished(outcome);
 }
 

@@ -46,6 +46,7 @@ private slots:
     void concurrencyLimitHeld_data();
     void concurrencyLimitHeld();
     void pauseResumeAndCancelMidDownload();
+    void secondDownloaderLeavesPartFileAlone();
     void queueStoredAtQuitResumesAfterRestart();
     void folderRemovedMidDownload();
 
@@ -311,6 +312,34 @@ void TestDownloadResume::pauseResumeAndCancelMidDownload()
     server->resetFileStats();
     QCOMPARE(fileSha256(done.targetPath), sha256(serviceBytes(m_network, songHref(server->port(), 140))));
     QVERIFY(!QFileInfo::exists(cancelled.targetPath));
+}
+
+// Two queues (two programs, say the window and the command line) given the same song for the same
+// folder: the second finds the first one's part file in use and leaves it be.
+void TestDownloadResume::secondDownloaderLeavesPartFileAlone()
+{
+    auto server = startServer({.rateKbps = 8000}); // 1 MB/s
+    QVERIFY(server);
+    auto first = makeQueue();
+    QSignalSpy firstFinished(first.get(), &DownloadQueue::batchFinished);
+    const SongLink link = songLink(server->port(), 150, u"同"_s);
+    const int firstId = first->add({link}, m_dir->path(), {}).value(0);
+    QTRY_VERIFY_WITH_TIMEOUT(first->item(firstId).bytesReceived > 200'000, WaitMs);
+
+    auto second = makeTestQueue(m_network, m_dir->filePath(u"second"_s), 5000);
+    QSignalSpy secondFinished(second.get(), &DownloadQueue::batchFinished);
+    const int secondId = second->add({link}, m_dir->path(), {}).value(0);
+    // It may end before add() returns.
+    QTRY_COMPARE_WITH_TIMEOUT(secondFinished.count(), 1, WaitMs);
+    const DownloadItem refused = second->item(secondId);
+    QCOMPARE(refused.state, DownloadState::Failed);
+    QVERIFY2(refused.failureReason.contains(u"另一个下载正在写入"_s), qPrintable(refused.failureReason));
+
+    QVERIFY(firstFinished.wait(WaitMs));
+    const DownloadItem done = first->item(firstId);
+    QCOMPARE(done.state, DownloadState::Done);
+    QCOMPARE(fileSha256(done.targetPath), sha256(serviceBytes(m_network, link.hrefHtml)));
+    QVERIFY(!QFileInfo::exists(partPathFor(done.targetPath)));
 }
 
 void TestDownloadResume::queueStoredAtQuitResumesAfterRestart()
