@@ -6,7 +6,6 @@ add_library(qorvin_browser STATIC
   browser/softwarerendering.cpp browser/softwarerendering.h
   browser/urlopener.cpp browser/urlopener.h
   browser/webbrowser.cpp browser/webbrowser.h)
-target_include_directories(qorvin_browser PUBLIC ${CMAKE_CURRENT_LIST_DIR}/browser)
 target_link_libraries(qorvin_browser
   PUBLIC Qt6::Widgets Qt6::WebEngineWidgets qorvin_crawlstate
   PRIVATE Qt6::Quick qorvin_search qorvin_legacyhtml qorvin_options)

@@ -8,7 +8,6 @@ add_library(qorvin_downloadsui STATIC
   downloads/resultsonglinks.cpp downloads/resultsonglinks.h
   downloads/songdownloads.cpp downloads/songdownloads.h
   downloads/transfertext.cpp downloads/transfertext.h)
-target_include_directories(qorvin_downloadsui PUBLIC ${CMAKE_CURRENT_LIST_DIR}/downloads)
 target_link_libraries(qorvin_downloadsui
   PUBLIC qorvin_download qorvin_browser Qt6::Widgets
   PRIVATE qorvin_options)

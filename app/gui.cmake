@@ -15,7 +15,6 @@ add_library(qorvin_gui STATIC
   window/statusbar.cpp window/statusbar.h
   window/twips.h
   resources/pictures.qrc)
-target_include_directories(qorvin_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/window)
 target_link_libraries(qorvin_gui
   PUBLIC qorvin_search qorvin_browser qorvin_downloadsui Qt6::Widgets
   PRIVATE qorvin_options)

@@ -4,5 +4,4 @@ pkg_check_modules(GUMBO REQUIRED IMPORTED_TARGET gumbo)
 add_library(qorvin_legacyhtml STATIC
   legacyhtml/gumboarena.cpp legacyhtml/gumboarena.h
   legacyhtml/legacyinnerhtml.cpp legacyhtml/legacyinnerhtml.h)
-target_include_directories(qorvin_legacyhtml PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/legacyhtml)
 target_link_libraries(qorvin_legacyhtml PUBLIC Qt6::Core PRIVATE PkgConfig::GUMBO qorvin_options)

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // MP3 Qorvin: one window, no settings. Of a command line it knows only --help and --version,
 // answered before any display is opened, so that scripts and package checks can ask.
-#include "downloadqueue.h"
-#include "fonts.h"
-#include "frmmain.h"
-#include "softwarerendering.h"
-#include "songdownloads.h"
+#include "download/downloadqueue.h"
+#include "app/window/fonts.h"
+#include "app/window/frmmain.h"
+#include "app/browser/softwarerendering.h"
+#include "app/downloads/songdownloads.h"
 
 #include <QApplication>
 

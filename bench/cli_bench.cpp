@@ -3,7 +3,7 @@
 // the result page written, next to curl fetching the same pages in one process over one
 // connection: what the program costs on top of the network's own time. Also the time to the
 // program's exit (after the result page it prints the songs and tears down) and its peak memory.
-#include "serviceprocess.h"
+#include "tests/e2e/serviceprocess.h"
 
 #include <benchmark/benchmark.h>
 

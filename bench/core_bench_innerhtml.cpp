@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "legacyinnerhtml.h"
-#include "pagegenerator.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
+#include "localservice/pagegenerator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "resultpagewriter.h"
+#include "resultpage/resultpagewriter.h"
 
 #include <QTemporaryDir>
 

@@ -3,7 +3,6 @@
 if(TARGET qorvin_windowdriver AND TARGET mp3qorvin-service)
   add_executable(crawl_bench crawl_bench.cpp virtualdisplay.cpp virtualdisplay.h
     ${CMAKE_SOURCE_DIR}/tests/e2e/serviceprocess.cpp)
-  target_include_directories(crawl_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
   target_link_libraries(crawl_bench PRIVATE benchmark::benchmark qorvin_windowdriver qorvin_options)
   target_compile_definitions(crawl_bench PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
   add_dependencies(crawl_bench mp3qorvin-service)

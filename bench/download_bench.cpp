@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "downloadqueue.h"
-#include "serviceprocess.h"
+#include "download/downloadqueue.h"
+#include "tests/e2e/serviceprocess.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "catalogue.h"
-#include "gbkcodec.h"
-#include "localserver.h"
-#include "pagegenerator.h"
-#include "songaudio.h"
-#include "topiclists.h"
+#include "localservice/catalogue.h"
+#include "localservice/gbkcodec.h"
+#include "localservice/localserver.h"
+#include "localservice/pagegenerator.h"
+#include "localservice/songaudio.h"
+#include "localservice/topiclists.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "virtualdisplay.h"
+#include "bench/virtualdisplay.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "clibrowser.h"
+#include "cli/clibrowser.h"
 
-#include "legacyinnerhtml.h"
-#include "navigationurl.h"
-#include "pagedecoding.h"
-#include "queryurl.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
+#include "search/navigationurl.h"
+#include "cli/pagedecoding.h"
+#include "crawlstate/queryurl.h"
 
 #include <QTimer>
 

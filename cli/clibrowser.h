@@ -4,8 +4,8 @@
 // same text.
 #pragma once
 
-#include "crawlbrowser.h"
-#include "pagefetcher.h"
+#include "crawlstate/crawlbrowser.h"
+#include "cli/pagefetcher.h"
 
 #include <QObject>
 #include <QString>

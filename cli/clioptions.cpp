@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "clioptions.h"
+#include "cli/clioptions.h"
 
-#include "countparser.h"
+#include "search/countparser.h"
 
 #include <QCommandLineParser>
 

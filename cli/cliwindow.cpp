@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cliwindow.h"
+#include "cli/cliwindow.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,7 @@
 // (at most once a millisecond).
 #pragma once
 
-#include "crawlwindow.h"
+#include "crawlstate/crawlwindow.h"
 
 #include <QElapsedTimer>
 #include <QString>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "crawlrun.h"
+#include "cli/crawlrun.h"
 
-#include "clioptions.h"
-#include "pipelinewarmup.h"
+#include "cli/clioptions.h"
+#include "cli/pipelinewarmup.h"
 
 #include <QDir>
 #include <QTimer>

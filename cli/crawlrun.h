@@ -4,10 +4,10 @@
 // the endings a window leaves to its user (a run of empty pages, Ctrl-C, a service out of reach).
 #pragma once
 
-#include "clibrowser.h"
-#include "cliwindow.h"
-#include "crawlcontroller.h"
-#include "progressline.h"
+#include "cli/clibrowser.h"
+#include "cli/cliwindow.h"
+#include "search/crawlcontroller.h"
+#include "cli/progressline.h"
 
 #include <QEventLoop>
 #include <QObject>

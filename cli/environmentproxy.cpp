@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "environmentproxy.h"
+#include "cli/environmentproxy.h"
 
 #include <QUrl>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "interruptwatcher.h"
+#include "cli/interruptwatcher.h"
 
 #include <csignal>
 #include <fcntl.h>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-cli: the keyword search and the topic crawl of the window, for scripts.
-#include "clioptions.h"
-#include "crawlrun.h"
-#include "environmentproxy.h"
-#include "interruptwatcher.h"
-#include "playlist.h"
-#include "progressline.h"
-#include "songdownload.h"
-#include "songoutput.h"
-#include "topiccaptions.h"
+#include "cli/clioptions.h"
+#include "cli/crawlrun.h"
+#include "cli/environmentproxy.h"
+#include "cli/interruptwatcher.h"
+#include "download/playlist.h"
+#include "cli/progressline.h"
+#include "cli/songdownload.h"
+#include "cli/songoutput.h"
+#include "cli/topiccaptions.h"
 
 #include <QCoreApplication>
 #include <QDir>

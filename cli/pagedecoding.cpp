@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "pagedecoding.h"
+#include "cli/pagedecoding.h"
 
 #include <QByteArrayList>
 #include <QStringDecoder>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "pagefetcher.h"
+#include "cli/pagefetcher.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>

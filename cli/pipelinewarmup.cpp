@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "pipelinewarmup.h"
+#include "cli/pipelinewarmup.h"
 
-#include "gbktext.h"
-#include "legacyinnerhtml.h"
-#include "pagedecoding.h"
-#include "resultpagewriter.h"
+#include "base/gbktext.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
+#include "cli/pagedecoding.h"
+#include "resultpage/resultpagewriter.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "progressline.h"
+#include "cli/progressline.h"
 
 #include <unistd.h>
 

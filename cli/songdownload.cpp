@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "songdownload.h"
+#include "cli/songdownload.h"
 
-#include "queuestore.h"
+#include "download/queuestore.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -4,9 +4,9 @@
 // program's own, so a run into the same folder again skips them instead of saving copies.
 #pragma once
 
-#include "downloaditem.h"
-#include "downloadqueue.h"
-#include "progressline.h"
+#include "download/downloaditem.h"
+#include "download/downloadqueue.h"
+#include "cli/progressline.h"
 
 #include <QEventLoop>
 #include <QList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "songoutput.h"
+#include "cli/songoutput.h"
 
-#include "songlinktext.h"
+#include "download/songlinktext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 // The found songs on standard output, as lines or JSON.
 #pragma once
 
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 #include <QByteArray>
 #include <QList>

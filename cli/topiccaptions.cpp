@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "topiccaptions.h"
+#include "cli/topiccaptions.h"
 
 namespace Qorvin::Cli {
 

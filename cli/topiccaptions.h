@@ -2,7 +2,7 @@
 // The topics as a user names them on the command line: by their menu captions.
 #pragma once
 
-#include "topictable.h"
+#include "search/topictable.h"
 
 #include <QString>
 #include <QStringList>

@@ -4,6 +4,8 @@ include(GNUInstallDirs)
 # One INTERFACE target carries the flags every target of the project shares.
 add_library(qorvin_options INTERFACE)
 target_compile_features(qorvin_options INTERFACE cxx_std_20)
+# Headers are included by their folder from the top of the tree: "download/downloadqueue.h".
+target_include_directories(qorvin_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(qorvin_options INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_CAST_TO_ASCII

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diskerror.h"
+#include "download/diskerror.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "diskjobs.h"
+#include "download/diskjobs.h"
 
-#include "diskerror.h"
-#include "songfilename.h"
-#include "writeback.h"
+#include "download/diskerror.h"
+#include "download/songfilename.h"
+#include "download/writeback.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 // for another's.
 #pragma once
 
-#include "partrecord.h"
+#include "download/partrecord.h"
 
 #include <QHash>
 #include <QMutex>

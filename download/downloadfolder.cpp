@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "downloadfolder.h"
+#include "download/downloadfolder.h"
 
-#include "songfilename.h"
+#include "download/songfilename.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 namespace Qorvin {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "downloadqueue.h"
+#include "download/downloadqueue.h"
 
-#include "downloadtransfer.h"
-#include "partrecord.h"
-#include "playlist.h"
-#include "queuestore.h"
-#include "songfilename.h"
-#include "songlinktext.h"
+#include "download/downloadtransfer.h"
+#include "download/partrecord.h"
+#include "download/playlist.h"
+#include "download/queuestore.h"
+#include "download/songfilename.h"
+#include "download/songlinktext.h"
 
 #include <QDir>
 #include <QElapsedTimer>

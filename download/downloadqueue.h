@@ -2,8 +2,8 @@
 // The download queue: songs fetched over HTTP into a folder, a few at a time, resumable.
 #pragma once
 
-#include "downloaditem.h"
-#include "downloadtiming.h"
+#include "download/downloaditem.h"
+#include "download/downloadtiming.h"
 
 #include <QList>
 #include <QObject>

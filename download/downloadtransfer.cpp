@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "downloadtransfer.h"
+#include "download/downloadtransfer.h"
 
-#include "diskerror.h"
-#include "httpanswer.h"
-#include "partfilelock.h"
+#include "download/diskerror.h"
+#include "download/httpanswer.h"
+#include "download/partfilelock.h"
 
 #include <QDateTime>
 #include <QDir>

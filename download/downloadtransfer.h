@@ -2,9 +2,9 @@
 // One song's download: the requests, the part file, the retries and the final rename.
 #pragma once
 
-#include "diskjobs.h"
-#include "downloadtiming.h"
-#include "partrecord.h"
+#include "download/diskjobs.h"
+#include "download/downloadtiming.h"
+#include "download/partrecord.h"
 
 #include <QByteArray>
 #include <QFile>

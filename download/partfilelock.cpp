@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "partfilelock.h"
+#include "download/partfilelock.h"
 
 #include <QFile>
 

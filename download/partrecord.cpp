@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "partrecord.h"
+#include "download/partrecord.h"
 
 #include <QFile>
 #include <QJsonDocument>

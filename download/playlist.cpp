@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "playlist.h"
+#include "download/playlist.h"
 
-#include "songfilename.h"
-#include "songlinktext.h"
+#include "download/songfilename.h"
+#include "download/songlinktext.h"
 
 #include <QSaveFile>
 

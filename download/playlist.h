@@ -2,7 +2,7 @@
 // M3U8 playlists: the downloaded files of a batch, or the page's links for a network player.
 #pragma once
 
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 #include <QByteArray>
 #include <QList>

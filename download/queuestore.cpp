@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "queuestore.h"
+#include "download/queuestore.h"
 
 #include <QDir>
 #include <QFile>

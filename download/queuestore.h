@@ -2,7 +2,7 @@
 // The queue's file: the unfinished batches and the links already complete in their folders.
 #pragma once
 
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 #include <QList>
 #include <QString>

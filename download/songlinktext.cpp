@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "songlinktext.h"
+#include "download/songlinktext.h"
 
-#include "gumboarena.h"
+#include "app/legacyhtml/gumboarena.h"
 
 #include <QByteArray>
 #include <QList>

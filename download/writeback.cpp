@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "writeback.h"
+#include "download/writeback.h"
 
 #include <cerrno>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "byterange.h"
+#include "localservice/byterange.h"
 
 #include <QByteArrayAlgorithms>
 

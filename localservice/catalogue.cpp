@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "catalogue.h"
+#include "localservice/catalogue.h"
 
 #include <QFile>
 #include <QHash>

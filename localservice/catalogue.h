@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "song.h"
-#include "songindex.h"
+#include "localservice/song.h"
+#include "localservice/songindex.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "gbkcodec.h"
+#include "localservice/gbkcodec.h"
 
-#include "gbktext.h"
+#include "base/gbktext.h"
 
 #include <QStringDecoder>
 

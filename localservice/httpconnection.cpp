@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "httpconnection.h"
+#include "localservice/httpconnection.h"
 
 #include <QTcpSocket>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "httpreply.h"
-#include "httprequest.h"
+#include "localservice/httpreply.h"
+#include "localservice/httprequest.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

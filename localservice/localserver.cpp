@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "localserver.h"
+#include "localservice/localserver.h"
 
-#include "byterange.h"
-#include "catalogue.h"
-#include "gbkcodec.h"
-#include "httpconnection.h"
-#include "searchquery.h"
-#include "songaudio.h"
-#include "songbody.h"
+#include "localservice/byterange.h"
+#include "localservice/catalogue.h"
+#include "localservice/gbkcodec.h"
+#include "localservice/httpconnection.h"
+#include "localservice/searchquery.h"
+#include "localservice/songaudio.h"
+#include "localservice/songbody.h"
 
 #include <QHostAddress>
 #include <QJsonDocument>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "filestats.h"
-#include "httpreply.h"
-#include "httprequest.h"
-#include "pagegenerator.h"
-#include "serveroptions.h"
-#include "song.h"
+#include "localservice/filestats.h"
+#include "localservice/httpreply.h"
+#include "localservice/httprequest.h"
+#include "localservice/pagegenerator.h"
+#include "localservice/serveroptions.h"
+#include "localservice/song.h"
 
 #include <QList>
 #include <QObject>

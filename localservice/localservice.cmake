@@ -12,8 +12,7 @@ add_library(qorvin_localservice_pages STATIC
   gbkcodec.cpp gbkcodec.h
   searchquery.cpp searchquery.h
   pagegenerator.cpp pagegenerator.h)
-target_include_directories(qorvin_localservice_pages PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(qorvin_localservice_pages PUBLIC Qt6::Core PRIVATE qorvin_crawlstate qorvin_text qorvin_options)
+target_link_libraries(qorvin_localservice_pages PUBLIC Qt6::Core PRIVATE qorvin_crawlstate qorvin_base qorvin_options)
 # Compiled into the library; Qt links the resource's initializer into every program that uses it.
 qt_add_resources(qorvin_localservice_pages qorvin_localservice_catalogue
   PREFIX /qorvin/localservice
@@ -31,7 +30,6 @@ add_library(qorvin_localservice_audio STATIC
   mp3encoder.cpp mp3encoder.h
   songaudio.cpp songaudio.h
   byterange.cpp byterange.h)
-target_include_directories(qorvin_localservice_audio PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_include_directories(qorvin_localservice_audio SYSTEM PRIVATE ${QORVIN_LAME_INCLUDE_DIR})
 target_link_libraries(qorvin_localservice_audio PUBLIC Qt6::Core PRIVATE ${QORVIN_LAME_LIBRARY} qorvin_options)
 
@@ -48,7 +46,6 @@ add_library(qorvin_localservice_server STATIC
   httpconnection.cpp httpconnection.h
   songbody.cpp songbody.h
   localserver.cpp localserver.h)
-target_include_directories(qorvin_localservice_server PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(qorvin_localservice_server
   PUBLIC Qt6::Core Qt6::Network qorvin_localservice_pages qorvin_localservice_audio
   PRIVATE ${QORVIN_HTTP_PARSER_LIBRARY} qorvin_options)

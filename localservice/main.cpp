@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-service: the local stand-in of the MP3 search service, on 127.0.0.1.
-#include "catalogue.h"
-#include "localserver.h"
+#include "localservice/catalogue.h"
+#include "localservice/localserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "melody.h"
+#include "localservice/melody.h"
 
-#include "seededhash.h"
+#include "localservice/seededhash.h"
 
 #include <cmath>
 #include <numbers>

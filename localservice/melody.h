@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "song.h"
+#include "localservice/song.h"
 
 #include <QList>
 

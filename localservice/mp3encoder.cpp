@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "mp3encoder.h"
+#include "localservice/mp3encoder.h"
 
 #include <lame/lame.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "pagegenerator.h"
+#include "localservice/pagegenerator.h"
 
-#include "gbkcodec.h"
-#include "queryurl.h"
-#include "recordtraits.h"
+#include "localservice/gbkcodec.h"
+#include "crawlstate/queryurl.h"
+#include "localservice/recordtraits.h"
 
 #include <QByteArray>
 

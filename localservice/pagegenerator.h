@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "catalogue.h"
-#include "topiclists.h"
+#include "localservice/catalogue.h"
+#include "localservice/topiclists.h"
 
 #include <QString>
 #include <QStringList>

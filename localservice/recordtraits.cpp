@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "recordtraits.h"
+#include "localservice/recordtraits.h"
 
-#include "seededhash.h"
+#include "localservice/seededhash.h"
 
 namespace Qorvin::LocalService {
 

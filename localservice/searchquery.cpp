@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "searchquery.h"
+#include "localservice/searchquery.h"
 
-#include "gbkcodec.h"
+#include "localservice/gbkcodec.h"
 
 #include <QByteArray>
 

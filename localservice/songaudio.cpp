@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "songaudio.h"
+#include "localservice/songaudio.h"
 
-#include "melody.h"
-#include "mp3encoder.h"
-#include "seededhash.h"
+#include "localservice/melody.h"
+#include "localservice/mp3encoder.h"
+#include "localservice/seededhash.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "songbody.h"
+#include "localservice/songbody.h"
 
 namespace Qorvin::LocalService {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "filestats.h"
-#include "httpreply.h"
-#include "songaudio.h"
+#include "localservice/filestats.h"
+#include "localservice/httpreply.h"
+#include "localservice/songaudio.h"
 
 #include <memory>
 

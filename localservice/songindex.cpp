@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "songindex.h"
+#include "localservice/songindex.h"
 
 namespace Qorvin::LocalService {
 

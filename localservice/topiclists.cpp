@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "topiclists.h"
+#include "localservice/topiclists.h"
 
-#include "seededhash.h"
+#include "localservice/seededhash.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "catalogue.h"
+#include "localservice/catalogue.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Every space of these lines is part of the page; none of them is ever trimmed or re-indented.
-#include "resultpagetemplate.h"
+#include "resultpage/resultpagetemplate.h"
 
 namespace Qorvin::ResultPageTemplate {
 

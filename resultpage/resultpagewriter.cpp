@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "resultpagewriter.h"
+#include "resultpage/resultpagewriter.h"
 
-#include "fileerrortext.h"
-#include "gbktext.h"
-#include "queryurl.h"
-#include "resultpagetemplate.h"
+#include "base/fileerrortext.h"
+#include "base/gbktext.h"
+#include "crawlstate/queryurl.h"
+#include "resultpage/resultpagetemplate.h"
 
 #include <QSaveFile>
 

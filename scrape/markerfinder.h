@@ -2,7 +2,7 @@
 // Finds one marker in the unread tail of a working text, remembering the last answer.
 #pragma once
 
-#include "crawlstate.h"
+#include "crawlstate/crawlstate.h"
 
 #include <QString>
 #include <QStringMatcher>

@@ -3,8 +3,8 @@
 // locator share.
 #pragma once
 
-#include "crawlstate.h"
-#include "markerfinder.h"
+#include "crawlstate/crawlstate.h"
+#include "scrape/markerfinder.h"
 
 #include <QString>
 

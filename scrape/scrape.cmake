@@ -7,5 +7,4 @@ add_library(qorvin_scrape STATIC
   searchresultscraper.cpp
   targetlinklocator.cpp
   topiclistscraper.cpp)
-target_include_directories(qorvin_scrape PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(qorvin_scrape PUBLIC qorvin_crawlstate qorvin_text Qt6::Core PRIVATE qorvin_options)
+target_link_libraries(qorvin_scrape PUBLIC qorvin_crawlstate qorvin_base Qt6::Core PRIVATE qorvin_options)

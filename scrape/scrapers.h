@@ -3,7 +3,7 @@
 // show their progress through a status sink and yield through a pump after every record.
 #pragma once
 
-#include "crawlstate.h"
+#include "crawlstate/crawlstate.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "resultrecord.h"
-#include "scrapers.h"
-#include "scrapetext.h"
+#include "scrape/resultrecord.h"
+#include "scrape/scrapers.h"
+#include "scrape/scrapetext.h"
 
 #include <limits>
 

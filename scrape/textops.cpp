@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "textops.h"
+#include "scrape/textops.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // positions and cuts that fail on a negative length (the trim is trimspaces.h).
 #pragma once
 
-#include "crawlstate.h"
+#include "crawlstate/crawlstate.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "markerfinder.h"
-#include "scrapers.h"
-#include "scrapetext.h"
-#include "textops.h"
-#include "trimspaces.h"
+#include "scrape/markerfinder.h"
+#include "scrape/scrapers.h"
+#include "scrape/scrapetext.h"
+#include "scrape/textops.h"
+#include "base/trimspaces.h"
 
 namespace Qorvin {
 

@@ -4,7 +4,6 @@ add_library(qorvin_search STATIC
   navigationurl.cpp navigationurl.h
   topictable.cpp topictable.h
   crawlcontroller.cpp crawlcontroller.h)
-target_include_directories(qorvin_search PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(qorvin_search
-  PUBLIC qorvin_crawlstate qorvin_text Qt6::Core
+  PUBLIC qorvin_crawlstate qorvin_base Qt6::Core
   PRIVATE qorvin_scrape qorvin_resultpage qorvin_options)

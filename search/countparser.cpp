@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "countparser.h"
+#include "search/countparser.h"
 
-#include "trimspaces.h"
+#include "base/trimspaces.h"
 
 #include <algorithm>
 #include <limits>

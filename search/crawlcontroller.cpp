@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "crawlcontroller.h"
+#include "search/crawlcontroller.h"
 
-#include "countparser.h"
-#include "queryurl.h"
-#include "resultlocation.h"
-#include "resultpagewriter.h"
-#include "scrapers.h"
-#include "topictable.h"
-#include "trimspaces.h"
+#include "search/countparser.h"
+#include "crawlstate/queryurl.h"
+#include "resultpage/resultlocation.h"
+#include "resultpage/resultpagewriter.h"
+#include "scrape/scrapers.h"
+#include "search/topictable.h"
+#include "base/trimspaces.h"
 
 namespace Qorvin {
 

@@ -4,9 +4,9 @@
 // through the window and the browser.
 #pragma once
 
-#include "crawlbrowser.h"
-#include "crawlstate.h"
-#include "crawlwindow.h"
+#include "crawlstate/crawlbrowser.h"
+#include "crawlstate/crawlstate.h"
+#include "crawlstate/crawlwindow.h"
 
 #include <QString>
 

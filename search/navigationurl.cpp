@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "navigationurl.h"
+#include "search/navigationurl.h"
 
-#include "gbktext.h"
+#include "base/gbktext.h"
 
 namespace Qorvin {
 

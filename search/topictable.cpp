@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "topictable.h"
+#include "search/topictable.h"
 
-#include "queryurl.h"
+#include "crawlstate/queryurl.h"
 
 #include <algorithm>
 

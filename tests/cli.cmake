@@ -10,7 +10,6 @@ qorvin_add_test(NAME tst_cli_crawl LABEL e2e
   SOURCES ${cli_test_dir}/tst_cli_crawl.cpp ${cli_test_dir}/cliprocess.h
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
   LIBS Qt6::Network)
-target_include_directories(tst_cli_crawl PRIVATE ${cli_test_dir} ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_compile_definitions(tst_cli_crawl PRIVATE
   QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
 add_dependencies(tst_cli_crawl mp3qorvin-service mp3qorvin-cli)

@@ -7,7 +7,6 @@ set(e2e_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 add_library(qorvin_e2e_fixture STATIC
   ${e2e_dir}/e2efixture.cpp ${e2e_dir}/e2efixture.h
   ${e2e_dir}/serviceprocess.cpp ${e2e_dir}/serviceprocess.h)
-target_include_directories(qorvin_e2e_fixture PUBLIC ${e2e_dir})
 target_link_libraries(qorvin_e2e_fixture PUBLIC qorvin_windowdriver Qt6::Test PRIVATE qorvin_options)
 target_compile_definitions(qorvin_e2e_fixture PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
 
@@ -24,6 +23,5 @@ qorvin_add_e2e_test(tst_e2e_stallingservice)
 
 # The window and the command line on the same service: the same requests and the same page.
 qorvin_add_e2e_test(tst_e2e_clisameness ${CMAKE_CURRENT_SOURCE_DIR}/cli/cliprocess.h)
-target_include_directories(tst_e2e_clisameness PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/cli)
 target_compile_definitions(tst_e2e_clisameness PRIVATE QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
 add_dependencies(tst_e2e_clisameness mp3qorvin-cli)

@@ -1,6 +1,6 @@
 # The crawl controller, its count parser, query URLs and topic table, and the shared GBK encoder.
 set(search_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/search)
-qorvin_add_test(NAME tst_gbktext LABEL unit SOURCES ${search_test_dir}/tst_gbktext.cpp LIBS qorvin_text)
+qorvin_add_test(NAME tst_gbktext LABEL unit SOURCES ${search_test_dir}/tst_gbktext.cpp LIBS qorvin_base)
 qorvin_add_test(NAME tst_countparser LABEL unit
   SOURCES ${search_test_dir}/tst_countparser.cpp
   LIBS qorvin_search)

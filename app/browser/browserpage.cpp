@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "browserpage.h"
+#include "app/browser/browserpage.h"
 
-#include "navigationtracker.h"
+#include "app/browser/navigationtracker.h"
 
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineSettings>

@@ -2,7 +2,7 @@
 // The engine page behind WebBrowser1, with what the program allows a page to do.
 #pragma once
 
-#include "urlopener.h"
+#include "app/browser/urlopener.h"
 
 #include <QWebEnginePage>
 

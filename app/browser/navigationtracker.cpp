@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "navigationtracker.h"
+#include "app/browser/navigationtracker.h"
 
 namespace Qorvin {
 

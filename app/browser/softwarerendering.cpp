@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "softwarerendering.h"
+#include "app/browser/softwarerendering.h"
 
 #include <QQuickWindow>
 #include <QSGRendererInterface>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "urlopener.h"
+#include "app/browser/urlopener.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "webbrowser.h"
+#include "app/browser/webbrowser.h"
 
-#include "browserpage.h"
-#include "legacyinnerhtml.h"
-#include "navigationurl.h"
+#include "app/browser/browserpage.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
+#include "search/navigationurl.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -2,7 +2,6 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 add_library(qorvin_windowdriver STATIC
   ${CMAKE_CURRENT_LIST_DIR}/windowdriver.cpp ${CMAKE_CURRENT_LIST_DIR}/windowdriver.h)
-target_include_directories(qorvin_windowdriver PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(qorvin_windowdriver PUBLIC qorvin_gui Qt6::Test PRIVATE qorvin_options)
 
 add_executable(mp3qorvin-demo ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "windowdriver.h"
+#include "app/demo/windowdriver.h"
 
-#include "crawlcontroller.h"
-#include "frmmain.h"
-#include "webbrowser.h"
+#include "search/crawlcontroller.h"
+#include "app/window/frmmain.h"
+#include "app/browser/webbrowser.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "downloadlistmodel.h"
+#include "app/downloads/downloadlistmodel.h"
 
-#include "downloadqueue.h"
-#include "transfertext.h"
+#include "download/downloadqueue.h"
+#include "app/downloads/transfertext.h"
 
 namespace Qorvin {
 

@@ -2,7 +2,7 @@
 // The download queue's items as table rows, in the queue's order, kept current by its signals.
 #pragma once
 
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 #include <QAbstractTableModel>
 #include <QList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "downloadstatuspanel.h"
+#include "app/downloads/downloadstatuspanel.h"
 
-#include "downloadqueue.h"
+#include "download/downloadqueue.h"
 
 #include <QMouseEvent>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "downloadswindow.h"
+#include "app/downloads/downloadswindow.h"
 
-#include "downloadfolder.h"
-#include "downloadlistmodel.h"
-#include "downloadqueue.h"
-#include "progressdelegate.h"
-#include "transfertext.h"
+#include "download/downloadfolder.h"
+#include "app/downloads/downloadlistmodel.h"
+#include "download/downloadqueue.h"
+#include "app/downloads/progressdelegate.h"
+#include "app/downloads/transfertext.h"
 
 #include <QDir>
 #include <QFileDialog>

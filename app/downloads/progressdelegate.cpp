@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "progressdelegate.h"
+#include "app/downloads/progressdelegate.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "resultsonglinks.h"
+#include "app/downloads/resultsonglinks.h"
 
-#include "songlinktext.h"
+#include "download/songlinktext.h"
 
 namespace Qorvin {
 

@@ -2,7 +2,7 @@
 // The song links of the result page on view, read from the page itself.
 #pragma once
 
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 #include <QList>
 #include <QString>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "songdownloads.h"
+#include "app/downloads/songdownloads.h"
 
-#include "downloadfolder.h"
-#include "downloadqueue.h"
-#include "downloadstatuspanel.h"
-#include "downloadswindow.h"
-#include "playlist.h"
-#include "resultsonglinks.h"
-#include "songlinktext.h"
-#include "webbrowser.h"
+#include "download/downloadfolder.h"
+#include "download/downloadqueue.h"
+#include "app/downloads/downloadstatuspanel.h"
+#include "app/downloads/downloadswindow.h"
+#include "download/playlist.h"
+#include "app/downloads/resultsonglinks.h"
+#include "download/songlinktext.h"
+#include "app/browser/webbrowser.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>

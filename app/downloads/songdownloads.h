@@ -3,9 +3,9 @@
 // status bar's downloads panel, the downloads window and the question before quitting.
 #pragma once
 
-#include "downloaditem.h"
-#include "downloadstatuspanel.h"
-#include "downloadswindow.h"
+#include "download/downloaditem.h"
+#include "app/downloads/downloadstatuspanel.h"
+#include "app/downloads/downloadswindow.h"
 
 #include <QList>
 #include <QMenu>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "transfertext.h"
+#include "app/downloads/transfertext.h"
 
 #include <QLocale>
 

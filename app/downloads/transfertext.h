@@ -2,7 +2,7 @@
 // How sizes, rates and states of downloads read in the window.
 #pragma once
 
-#include "downloaditem.h"
+#include "download/downloaditem.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gumboarena.h"
+#include "app/legacyhtml/gumboarena.h"
 
 namespace Qorvin {
 

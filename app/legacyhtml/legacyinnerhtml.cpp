@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "legacyinnerhtml.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
 
-#include "gumboarena.h"
+#include "app/legacyhtml/gumboarena.h"
 
 #include <string>
 #include <string_view>

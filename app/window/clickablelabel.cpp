@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "clickablelabel.h"
+#include "app/window/clickablelabel.h"
 
-#include "mouseclick.h"
+#include "app/window/mouseclick.h"
 
 namespace Qorvin {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "clickablepanel.h"
+#include "app/window/clickablepanel.h"
 
-#include "mouseclick.h"
+#include "app/window/mouseclick.h"
 
 namespace Qorvin {
 

@@ -2,7 +2,7 @@
 // The window's own texts: captions, tool tips and the texts its boxes start with.
 #pragma once
 
-#include "queryurl.h"
+#include "crawlstate/queryurl.h"
 
 #include <QString>
 

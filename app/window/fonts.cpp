@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "fonts.h"
+#include "app/window/fonts.h"
 
 #include <QStringList>
 

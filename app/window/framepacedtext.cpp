@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "framepacedtext.h"
+#include "app/window/framepacedtext.h"
 
 #include <QLabel>
 #include <QScreen>

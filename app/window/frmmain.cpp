@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "frmmain.h"
+#include "app/window/frmmain.h"
 
-#include "clickablelabel.h"
-#include "clickablepanel.h"
-#include "crawlcontroller.h"
-#include "designtexts.h"
-#include "framepacedtext.h"
-#include "queryurl.h"
-#include "songdownloads.h"
-#include "statusbar.h"
-#include "twips.h"
-#include "webbrowser.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/clickablepanel.h"
+#include "search/crawlcontroller.h"
+#include "app/window/designtexts.h"
+#include "app/window/framepacedtext.h"
+#include "crawlstate/queryurl.h"
+#include "app/downloads/songdownloads.h"
+#include "app/window/statusbar.h"
+#include "app/window/twips.h"
+#include "app/browser/webbrowser.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The window's controls at design size: names, nesting, places in twips, texts, colours,
 // fonts, pictures, stacking and tab order.
-#include "frmmain.h"
+#include "app/window/frmmain.h"
 
-#include "clickablelabel.h"
-#include "clickablepanel.h"
-#include "designtexts.h"
-#include "fonts.h"
-#include "framepacedtext.h"
-#include "pictures.h"
-#include "statusbar.h"
-#include "topictable.h"
-#include "twips.h"
-#include "webbrowser.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/clickablepanel.h"
+#include "app/window/designtexts.h"
+#include "app/window/fonts.h"
+#include "app/window/framepacedtext.h"
+#include "app/window/pictures.h"
+#include "app/window/statusbar.h"
+#include "search/topictable.h"
+#include "app/window/twips.h"
+#include "app/browser/webbrowser.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "resizelayout.h"
+#include "app/window/resizelayout.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "statusbar.h"
+#include "app/window/statusbar.h"
 
-#include "framepacedtext.h"
+#include "app/window/framepacedtext.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A burst of texts: read back at once, the label catches up with the latest within a frame,
 // and the burst costs the label far fewer changes than texts.
-#include "framepacedtext.h"
+#include "app/window/framepacedtext.h"
 
 #include <QLabel>
 #include <QTest>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "crawlcontroller.h"
-#include "frmmain.h"
-#include "statusbar.h"
-#include "topictable.h"
+#include "search/crawlcontroller.h"
+#include "app/window/frmmain.h"
+#include "app/window/statusbar.h"
+#include "search/topictable.h"
 
 #include <QApplication>
 #include <QLabel>

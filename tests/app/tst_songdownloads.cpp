@@ -2,18 +2,18 @@
 // Downloading from the result view against the real engine, offscreen: the song links read from
 // the page, the context menu, a left click on a link, the question before quitting; and the
 // downloads list, its cells and the status bar panel over a queue whose songs never arrive.
-#include "downloadfolder.h"
-#include "downloadlistmodel.h"
-#include "downloadqueue.h"
-#include "downloadstatuspanel.h"
-#include "frmmain.h"
-#include "queryurl.h"
-#include "resultpagewriter.h"
-#include "resultsonglinks.h"
-#include "songdownloads.h"
-#include "songlinktext.h"
-#include "transfertext.h"
-#include "webbrowser.h"
+#include "download/downloadfolder.h"
+#include "app/downloads/downloadlistmodel.h"
+#include "download/downloadqueue.h"
+#include "app/downloads/downloadstatuspanel.h"
+#include "app/window/frmmain.h"
+#include "crawlstate/queryurl.h"
+#include "resultpage/resultpagewriter.h"
+#include "app/downloads/resultsonglinks.h"
+#include "app/downloads/songdownloads.h"
+#include "download/songlinktext.h"
+#include "app/downloads/transfertext.h"
+#include "app/browser/webbrowser.h"
 
 #include <QAbstractButton>
 #include <QApplication>

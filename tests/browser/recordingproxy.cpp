@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "recordingproxy.h"
+#include "tests/browser/recordingproxy.h"
 
 #include <QPointer>
 #include <QStringEncoder>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Links the user follows from the result page, against the real engine offscreen.
-#include "webbrowser.h"
+#include "app/browser/webbrowser.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-cli against the local service: a search, a topic crawl, refusals, results that run
 // out, Ctrl-C, a service out of reach and one that fails now and then.
-#include "cliprocess.h"
-#include "serviceprocess.h"
+#include "tests/cli/cliprocess.h"
+#include "tests/e2e/serviceprocess.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The command line of mp3qorvin-cli, one row per command line: what it asks for, or that it is
 // refused before anything is requested.
-#include "clioptions.h"
-#include "topiccaptions.h"
+#include "cli/clioptions.h"
+#include "cli/topiccaptions.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Fetched pages into text: the charset the header declares, then the <meta>, as a browser reads them.
-#include "pagedecoding.h"
+#include "cli/pagedecoding.h"
 
 #include <QStringEncoder>
 #include <QTest>

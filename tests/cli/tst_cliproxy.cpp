@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The proxy read from http_proxy and no_proxy, as scripts set them for curl and wget.
-#include "environmentproxy.h"
+#include "cli/environmentproxy.h"
 
 #include <QTest>
 #include <QUrl>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The found songs on standard output: as the result page shows them, as lines and as JSON.
-#include "songoutput.h"
+#include "cli/songoutput.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,10 +2,10 @@
 // What the queue tests share: the local service in process, its songs' bytes and file checks.
 #pragma once
 
-#include "downloaditem.h"
-#include "downloadqueue.h"
-#include "downloadtiming.h"
-#include "localserver.h"
+#include "download/downloaditem.h"
+#include "download/downloadqueue.h"
+#include "download/downloadtiming.h"
+#include "localservice/localserver.h"
 
 #include <QCryptographicHash>
 #include <QEventLoop>

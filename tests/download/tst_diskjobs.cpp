@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "diskjobs.h"
-#include "partrecord.h"
+#include "download/diskjobs.h"
+#include "download/partrecord.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "downloadfolder.h"
+#include "download/downloadfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "downloadqueue.h"
-#include "partrecord.h"
-#include "queuetestrig.h"
+#include "download/downloadqueue.h"
+#include "download/partrecord.h"
+#include "tests/download/queuetestrig.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "httpanswer.h"
+#include "download/httpanswer.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "songfilename.h"
+#include "download/songfilename.h"
 
 #include <QDir>
 #include <QFileInfo>

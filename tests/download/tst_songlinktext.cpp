@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "playlist.h"
-#include "songlinktext.h"
+#include "download/playlist.h"
+#include "download/songlinktext.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "e2efixture.h"
+#include "tests/e2e/e2efixture.h"
 
 namespace Qorvin::Test {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "serviceprocess.h"
+#include "tests/e2e/serviceprocess.h"
 
 #include <QDeadlineTimer>
 

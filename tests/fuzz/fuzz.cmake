@@ -6,7 +6,7 @@ endif()
 
 set(qorvin_fuzz_flags -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
 
-# Adds the .cpp sources and include directories of the given libraries to a fuzzer.
+# Adds the .cpp sources of the given libraries to a fuzzer; headers come from the top of the tree.
 function(qorvin_fuzz_compile_in fuzzer)
   foreach(lib IN LISTS ARGN)
     get_target_property(lib_dir ${lib} SOURCE_DIR)
@@ -19,8 +19,6 @@ function(qorvin_fuzz_compile_in fuzzer)
         target_sources(${fuzzer} PRIVATE ${source})
       endif()
     endforeach()
-    get_target_property(lib_includes ${lib} INCLUDE_DIRECTORIES)
-    target_include_directories(${fuzzer} PRIVATE ${lib_includes})
   endforeach()
 endfunction()
 
@@ -33,7 +31,7 @@ endfunction()
 
 # The three scrapers, checked against the literal page readers on every input.
 qorvin_add_fuzzer(fuzz_scrapers ${CMAKE_CURRENT_LIST_DIR}/fuzz_scrapers.cpp)
-qorvin_fuzz_compile_in(fuzz_scrapers qorvin_scrape_literal qorvin_scrape qorvin_crawlstate qorvin_text)
+qorvin_fuzz_compile_in(fuzz_scrapers qorvin_scrape_literal qorvin_scrape qorvin_crawlstate qorvin_base)
 
 # The legacy innerHTML serializer over gumbo.
 find_package(PkgConfig REQUIRED)

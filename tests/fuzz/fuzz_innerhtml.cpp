@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Any bytes, taken as a page the engine might hand over, must serialize without a fault.
-#include "legacyinnerhtml.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
 
 #include <QString>
 

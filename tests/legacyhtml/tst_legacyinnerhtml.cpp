@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "legacyinnerhtml.h"
+#include "app/legacyhtml/legacyinnerhtml.h"
 
 #include <QTest>
 

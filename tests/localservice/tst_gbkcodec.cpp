@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gbkcodec.h"
+#include "localservice/gbkcodec.h"
 
 #include <QTest>
 

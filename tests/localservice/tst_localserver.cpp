@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "gbkcodec.h"
-#include "httpexchange.h"
-#include "localserver.h"
-#include "pagegenerator.h"
-#include "pagemarkers.h"
-#include "songaudio.h"
+#include "localservice/gbkcodec.h"
+#include "tests/localservice/httpexchange.h"
+#include "localservice/localserver.h"
+#include "localservice/pagegenerator.h"
+#include "tests/localservice/pagemarkers.h"
+#include "localservice/songaudio.h"
 
 #include <QTest>
 

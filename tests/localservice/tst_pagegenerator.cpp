@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "catalogue.h"
-#include "pagegenerator.h"
-#include "pagemarkers.h"
-#include "queryurl.h"
-#include "recordtraits.h"
+#include "localservice/catalogue.h"
+#include "localservice/pagegenerator.h"
+#include "tests/localservice/pagemarkers.h"
+#include "crawlstate/queryurl.h"
+#include "localservice/recordtraits.h"
 
 #include <QSet>
 #include <QTest>

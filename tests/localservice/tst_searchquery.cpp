@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "searchquery.h"
+#include "localservice/searchquery.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "melody.h"
-#include "songaudio.h"
+#include "localservice/melody.h"
+#include "localservice/songaudio.h"
 
 #include <QTest>
 

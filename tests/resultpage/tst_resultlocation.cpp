@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "resultlocation.h"
+#include "resultpage/resultlocation.h"
 
 #include <QCoreApplication>
 #include <QDir>

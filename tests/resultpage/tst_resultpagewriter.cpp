@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "pagelines.h"
-#include "resultpagewriter.h"
+#include "tests/resultpage/pagelines.h"
+#include "resultpage/resultpagewriter.h"
 
 #include <QDir>
 #include <QFile>

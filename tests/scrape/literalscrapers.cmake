@@ -2,5 +2,4 @@
 # the benchmarks.
 add_library(qorvin_scrape_literal STATIC
   ${CMAKE_CURRENT_LIST_DIR}/literalscrapers.cpp ${CMAKE_CURRENT_LIST_DIR}/literalscrapers.h)
-target_include_directories(qorvin_scrape_literal PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(qorvin_scrape_literal PUBLIC qorvin_scrape PRIVATE qorvin_options)

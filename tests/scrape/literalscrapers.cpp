@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "literalscrapers.h"
+#include "tests/scrape/literalscrapers.h"
 
 #include <limits>
 #include <optional>

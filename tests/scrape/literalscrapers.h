@@ -4,7 +4,7 @@
 // measured and checked against these.
 #pragma once
 
-#include "scrapers.h"
+#include "scrape/scrapers.h"
 
 namespace Qorvin::Literal {
 

@@ -3,7 +3,7 @@
 // for comparing the scrapers with their literal reference.
 #pragma once
 
-#include "crawlstate.h"
+#include "crawlstate/crawlstate.h"
 
 #include <QRandomGenerator>
 #include <QString>

@@ -3,7 +3,7 @@
 // result and topic list pages are built from in the tests.
 #pragma once
 
-#include "scrapers.h"
+#include "scrape/scrapers.h"
 
 #include <QString>
 #include <QStringList>

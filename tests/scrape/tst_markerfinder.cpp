@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "markerfinder.h"
+#include "scrape/markerfinder.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "textops.h"
-#include "trimspaces.h"
+#include "scrape/textops.h"
+#include "base/trimspaces.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "scrapers.h"
-#include "scrapetestenv.h"
+#include "scrape/scrapers.h"
+#include "tests/scrape/scrapetestenv.h"
 
 #include <QTest>
 

@@ -3,8 +3,8 @@
 // tests can check the order of the steps as well as their outcome.
 #pragma once
 
-#include "crawlbrowser.h"
-#include "crawlwindow.h"
+#include "crawlstate/crawlbrowser.h"
+#include "crawlstate/crawlwindow.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "countparser.h"
+#include "search/countparser.h"
 
 #include <QTest>
 

@@ -2,8 +2,8 @@
 // Clicks and page loads that land while the controller or a scraper yields: the stop that the
 // readers honour after the yield, a crawl taken over mid-step, a nested page-loaded event, and
 // random events at random yields against the invariants of the crawl state.
-#include "crawlrig.h"
-#include "topictable.h"
+#include "tests/search/crawlrig.h"
+#include "search/topictable.h"
 
 #include <QRandomGenerator>
 #include <QTest>

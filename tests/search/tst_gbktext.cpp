@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gbktext.h"
+#include "base/gbktext.h"
 
 #include <QTest>
 

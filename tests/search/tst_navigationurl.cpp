@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "navigationurl.h"
+#include "search/navigationurl.h"
 
 #include <QStringEncoder>
 #include <QTest>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The addresses the controller requests: the keyword query, its pages, the topic lists.
-#include "crawlcontroller.h"
-#include "crawlfakes.h"
-#include "queryurl.h"
-#include "topictable.h"
+#include "search/crawlcontroller.h"
+#include "tests/search/crawlfakes.h"
+#include "crawlstate/queryurl.h"
+#include "search/topictable.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "crawlstate.h"
+#include "crawlstate/crawlstate.h"
 
 #include <limits>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "trimspaces.h"
+#include "base/trimspaces.h"
 
 namespace Qorvin {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "fileerrortext.h"
+#include "base/fileerrortext.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "queryurl.h"
+#include "crawlstate/queryurl.h"
 
 namespace Qorvin {
 
