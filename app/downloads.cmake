@@ -10,4 +10,4 @@ add_library(qorvin_downloadsui STATIC
   downloads/transfertext.cpp downloads/transfertext.h)
 target_link_libraries(qorvin_downloadsui
   PUBLIC qorvin_download qorvin_browser Qt6::Widgets
-  PRIVATE qorvin_options)
+  PRIVATE qorvin_legacyhtml qorvin_options)

@@ -31,11 +31,11 @@ QString songUrl(int song)
     return QStringLiteral("http://mp3.qorvin-bench.example/mirror1/%1.mp3").arg(song);
 }
 
-QList<SongLink> batchLinks()
+QList<DownloadRequest> batchLinks()
 {
-    QList<SongLink> links;
+    QList<DownloadRequest> links;
     for (int song = FirstSong; song < FirstSong + BatchSongs; ++song)
-        links.append({QStringLiteral("歌曲 %1").arg(song), songUrl(song)});
+        links.append({QUrl(songUrl(song)), QStringLiteral("歌曲 %1").arg(song), song});
     return links;
 }
 
@@ -74,7 +74,7 @@ QJsonObject serviceStats(quint16 port)
 }
 
 // Runs the queue on links until the batch ends; false when a song failed.
-bool downloadBatch(const QList<SongLink>& links, const QString& folder, int* done)
+bool downloadBatch(const QList<DownloadRequest>& links, const QString& folder, int* done)
 {
     DownloadQueue queue; // its own manager, through http_proxy
     queue.setStorePath(QString());

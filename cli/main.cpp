@@ -48,29 +48,29 @@ QString obstacleToWriting(const QString& filePath)
 }
 
 // Prints the songs and writes the playlist; returns the exit status so far.
-int reportSongs(const CliOptions& options, const QList<SongLink>& links, int exitCode)
+int reportSongs(const CliOptions& options, const QList<DownloadRequest>& songs, int exitCode)
 {
-    const QList<SongEntry> songs = songEntries(links);
-    printTo(stdout, options.json ? songsJson(songs) : songLines(songs));
+    const QList<SongEntry> entries = songEntries(songs);
+    printTo(stdout, options.json ? songsJson(entries) : songLines(entries));
     if (!options.m3uFile.isEmpty()) {
-        const DownloadFileResult written = writePlaylist(options.m3uFile, remotePlaylistEntries(links));
+        const DownloadFileResult written = writePlaylist(options.m3uFile, remotePlaylistEntries(songs));
         if (!written.ok)
             exitCode = fail(ExitFailure, u"无法写入播放列表 "_s + QDir::toNativeSeparators(options.m3uFile) +
                                              u": "_s + written.errorString);
     }
     if (!options.quiet)
-        printTo(stderr, u"共 %1 首歌，结果页已写入 %2\n"_s.arg(songs.size())
+        printTo(stderr, u"共 %1 首歌，结果页已写入 %2\n"_s.arg(entries.size())
                             .arg(QDir::toNativeSeparators(options.resultFile))
                             .toUtf8());
     return exitCode;
 }
 
-int downloadSongs(const CliOptions& options, const QList<SongLink>& links, ProgressLine& progress,
+int downloadSongs(const CliOptions& options, const QList<DownloadRequest>& songs, ProgressLine& progress,
                   InterruptWatcher& interrupts)
 {
     SongDownload download(progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &SongDownload::interrupt);
-    const DownloadSummary summary = download.run(links, options.downloadDir);
+    const DownloadSummary summary = download.run(songs, options.downloadDir);
     for (const QString& problem : summary.recordProblems)
         fail(ExitDone, problem);
     if (summary.interrupted)
@@ -117,11 +117,11 @@ int crawl(const CliOptions& options)
     if (!outcome.resultWritten)
         return outcome.exitCode;
 
-    const QList<SongLink> links = songLinks(outcome.titles, outcome.links);
-    const int exitCode = reportSongs(options, links, outcome.exitCode);
+    const QList<DownloadRequest> songs = foundSongs(outcome.titles, outcome.links);
+    const int exitCode = reportSongs(options, songs, outcome.exitCode);
     if (options.downloadDir.isEmpty() || exitCode != ExitDone)
         return exitCode;
-    return downloadSongs(options, links, progress, interrupts);
+    return downloadSongs(options, songs, progress, interrupts);
 }
 
 } // namespace

@@ -47,13 +47,12 @@ QString SongDownload::loadRecord()
     return loaded.ok ? QString() : loaded.errorString;
 }
 
-DownloadSummary SongDownload::run(const QList<SongLink>& links, const QString& folder)
+DownloadSummary SongDownload::run(const QList<DownloadRequest>& songs, const QString& folder)
 {
     // Without the record the songs are still downloaded; complete ones may be saved again as copies.
     if (const QString problem = loadRecord(); !problem.isEmpty())
         m_summary.recordProblems.append(problem);
-    const QList<int> ids = m_queue.add(links, folder, {});
-    m_batchId = ids.isEmpty() ? -1 : m_queue.item(ids.constFirst()).batchId;
+    m_batchId = m_queue.add(songs, folder, {});
     m_progress.show(m_queue.progress().text());
     if (!m_finished)
         m_loop.exec();
@@ -80,7 +79,7 @@ void SongDownload::interrupt()
 
 void SongDownload::onBatchFinished(const BatchResult& result)
 {
-    // A batch of no songs has no id to know it by; it is the only one.
+    // The queue runs one batch here; one that ends inside add() is this one too.
     if (m_batchId >= 0 && result.batchId != m_batchId)
         return;
     m_summary.done = result.done;

@@ -41,7 +41,7 @@ public:
                           QObject* parent = nullptr);
 
     // Returns once every song is done or has failed, or once interrupted.
-    DownloadSummary run(const QList<SongLink>& links, const QString& folder);
+    DownloadSummary run(const QList<DownloadRequest>& songs, const QString& folder);
     // Ctrl-C: the transfers stop where they are; their part files stay for a later run.
     void interrupt();
 

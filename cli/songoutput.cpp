@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/songoutput.h"
 
-#include "download/songlinktext.h"
+#include "app/legacyhtml/songlinktext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,26 +19,23 @@ QByteArray jsonString(const QString& text)
 
 } // namespace
 
-QList<SongLink> songLinks(const QStringList& titles, const QStringList& links)
+QList<DownloadRequest> foundSongs(const QStringList& titles, const QStringList& links)
 {
     QList<SongLink> songs;
     const qsizetype count = std::min(titles.size(), links.size());
     songs.reserve(count);
     for (qsizetype i = 0; i < count; ++i)
         songs.append(SongLink{titles.at(i), links.at(i)});
-    return songs;
+    return downloadRequests(songs);
 }
 
-QList<SongEntry> songEntries(const QList<SongLink>& links)
+QList<SongEntry> songEntries(const QList<DownloadRequest>& songs)
 {
-    QList<SongEntry> songs;
-    songs.reserve(links.size());
-    for (const SongLink& link : links) {
-        const QUrl address = songAddress(link.hrefHtml);
-        songs.append(SongEntry{plainTitle(link.titleHtml),
-                               address.isValid() ? QString::fromUtf8(address.toEncoded()) : QString()});
-    }
-    return songs;
+    QList<SongEntry> entries;
+    entries.reserve(songs.size());
+    for (const DownloadRequest& song : songs)
+        entries.append(SongEntry{song.title, song.url.isValid() ? QString::fromUtf8(song.url.toEncoded()) : QString()});
+    return entries;
 }
 
 QByteArray songLines(const QList<SongEntry>& songs)

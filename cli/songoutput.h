@@ -2,7 +2,7 @@
 // The found songs on standard output, as lines or JSON.
 #pragma once
 
-#include "download/downloaditem.h"
+#include "download/downloadrequest.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,11 +17,11 @@ struct SongEntry
     QString link;  // the address the result page's link points to; empty when it points nowhere
 };
 
-// List1 and List2 as the result page holds them: titles and hrefs in HTML.
-QList<SongLink> songLinks(const QStringList& titles, const QStringList& links);
+// List1 and List2 (titles and hrefs in HTML, as the result page holds them) decoded once, as a
+// reader of the result page sees them.
+QList<DownloadRequest> foundSongs(const QStringList& titles, const QStringList& links);
 
-// The songs as a reader of the result page sees them.
-QList<SongEntry> songEntries(const QList<SongLink>& links);
+QList<SongEntry> songEntries(const QList<DownloadRequest>& songs);
 
 // "N. title  link", one line per song, in UTF-8.
 QByteArray songLines(const QList<SongEntry>& songs);

@@ -92,6 +92,10 @@ struct CrawlState
     qint32 WantedCount = 0;
     qint32 FoundCount = 0;
 
+    // Counts the starts. A handler that finds it changed after a yield belongs to an older crawl:
+    // it returns without touching the lists, the counters, QueryUrl or the browser.
+    quint64 StartSerial = 0;
+
     WorkingText Text1;
     TitleList List1;   // titles
     QStringList List2; // links, parallel to List1

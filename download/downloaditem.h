@@ -7,13 +7,6 @@
 
 namespace Qorvin {
 
-// One song link as the result page holds it: both strings are HTML, as they stand in the page.
-struct SongLink
-{
-    QString titleHtml; // the anchor's content, e.g. "Rock &amp; Roll - A"
-    QString hrefHtml;  // the anchor's href attribute, character references not yet decoded
-};
-
 enum class DownloadState
 {
     Waiting,

@@ -6,7 +6,6 @@
 #include "download/playlist.h"
 #include "download/queuestore.h"
 #include "download/songfilename.h"
-#include "download/songlinktext.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -121,7 +120,7 @@ DownloadQueue::~DownloadQueue()
         save();
 }
 
-QList<int> DownloadQueue::add(const QList<SongLink>& links, const QString& folder, const QString& keyword)
+int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword)
 {
     QueueBatch& batch = d->batches[d->nextBatchId];
     batch.id = d->nextBatchId++;
@@ -133,13 +132,13 @@ QList<int> DownloadQueue::add(const QList<SongLink>& links, const QString& folde
             reserved.insert(entry->item.targetPath);
     }
 
-    for (qsizetype i = 0; i < links.size(); ++i) {
+    for (qsizetype i = 0; i < songs.size(); ++i) {
         auto entry = std::make_unique<QueueEntry>();
         DownloadItem& item = entry->item;
         item.id = d->nextId++;
         item.batchId = batch.id;
-        item.title = plainTitle(links.at(i).titleHtml);
-        item.url = songAddress(links.at(i).hrefHtml);
+        item.title = songs.at(i).title;
+        item.url = songs.at(i).url;
         const QString fileName = songFileName(item.title, item.url, int(i + 1));
         if (!item.url.isValid()) {
             item.targetPath = QDir(batch.folder).filePath(fileName);
@@ -163,10 +162,10 @@ QList<int> DownloadQueue::add(const QList<SongLink>& links, const QString& folde
     }
     startWaiting();
     scheduleSave();
-    // A batch whose songs were all there already ends once the caller has the ids.
+    // A batch whose songs were all there already ends once the caller has its id.
     QMetaObject::invokeMethod(
         this, [this, id = batch.id] { finishBatchIfDone(id); }, Qt::QueuedConnection);
-    return batch.ids;
+    return batch.id;
 }
 
 const CompletedFile* DownloadQueue::completedIn(const QString& folder, const QUrl& url) const

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "download/downloaditem.h"
+#include "download/downloadrequest.h"
 #include "download/downloadtiming.h"
 
 #include <QList>
@@ -29,10 +30,10 @@ public:
     explicit DownloadQueue(QNetworkAccessManager* network = nullptr, QObject* parent = nullptr);
     ~DownloadQueue() override;
 
-    // Queues the songs of links as one batch into folder, in the links' order, and returns their ids.
-    // A song whose link is already complete in folder is Done at once. When the batch ends, the
+    // Queues the songs as one batch into folder, in the given order, and returns the batch's id.
+    // A song whose address is already complete in folder is Done at once. When the batch ends, the
     // downloaded files are listed in folder/<keyword>.m3u8; an empty keyword writes no playlist.
-    QList<int> add(const QList<SongLink>& links, const QString& folder, const QString& keyword);
+    int add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword);
 
     QList<DownloadItem> items() const;
     // The item with that id; id 0 when there is none.

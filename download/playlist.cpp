@@ -2,7 +2,6 @@
 #include "download/playlist.h"
 
 #include "download/songfilename.h"
-#include "download/songlinktext.h"
 
 #include <QSaveFile>
 
@@ -42,13 +41,12 @@ DownloadFileResult writePlaylist(const QString& filePath, const QList<PlaylistEn
     return {true, {}};
 }
 
-QList<PlaylistEntry> remotePlaylistEntries(const QList<SongLink>& links)
+QList<PlaylistEntry> remotePlaylistEntries(const QList<DownloadRequest>& songs)
 {
     QList<PlaylistEntry> entries;
-    for (const SongLink& link : links) {
-        const QUrl url = songAddress(link.hrefHtml);
-        if (url.isValid())
-            entries.append({plainTitle(link.titleHtml), QString::fromUtf8(url.toEncoded())});
+    for (const DownloadRequest& song : songs) {
+        if (song.url.isValid())
+            entries.append({song.title, QString::fromUtf8(song.url.toEncoded())});
     }
     return entries;
 }

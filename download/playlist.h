@@ -3,6 +3,7 @@
 #pragma once
 
 #include "download/downloaditem.h"
+#include "download/downloadrequest.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,7 +26,7 @@ DownloadFileResult writePlaylist(const QString& filePath, const QList<PlaylistEn
 
 // The links of a result page as a remote playlist: plain titles and absolute URLs, in page order.
 // Links without a usable address are left out.
-QList<PlaylistEntry> remotePlaylistEntries(const QList<SongLink>& links);
+QList<PlaylistEntry> remotePlaylistEntries(const QList<DownloadRequest>& songs);
 
 // "<keyword>.m3u8" with the keyword made a safe file name ("播放列表.m3u8" when nothing is left).
 QString playlistFileName(const QString& keyword);

@@ -20,6 +20,15 @@ struct ScrapeEnv
     std::function<void()> pump;
 };
 
+// Pumps once; false when a newer start took the crawl over meanwhile, so that the caller, which
+// belongs to the older crawl, leaves the state alone from then on.
+inline bool pumpKeepsCrawl(const CrawlState& state, const ScrapeEnv& env)
+{
+    const quint64 serial = state.StartSerial;
+    env.pump();
+    return state.StartSerial == serial;
+}
+
 // Cuts (title, link) pairs out of a keyword result page in Text1 into List1/List2, counts them
 // in FoundCount and raises SearchDone once WantedCount is reached.
 void SearchResultScraper(CrawlState& state, const ScrapeEnv& env);

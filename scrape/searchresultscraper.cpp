@@ -38,7 +38,7 @@ void SearchResultScraper(CrawlState& state, const ScrapeEnv& env)
     state.Text1.replaceAll(UpperMp3, LowerMp3);
 
     // Every pump may stop the search, start another one or load another page: nothing read
-    // from the state is kept across one.
+    // from the state is kept across one, and a newer start ends this reading at once.
     for (;;) {
         if (!reader.hasRecord(state.Text1) || state.SearchDone == LegacyTrue)
             return;
@@ -54,13 +54,15 @@ void SearchResultScraper(CrawlState& state, const ScrapeEnv& env)
             if (!countFoundSong(state))
                 return;
             env.showStatus(progressStatus(SearchingStatus, state.FoundCount, name));
-            env.pump();
+            if (!pumpKeepsCrawl(state, env))
+                return;
             if (wantedCountReached(state)) {
                 state.SearchDone = LegacyTrue;
                 env.showStatus(SearchFinishedStatus.toString());
             }
         }
-        env.pump();
+        if (!pumpKeepsCrawl(state, env))
+            return;
     }
 }
 

@@ -24,7 +24,8 @@ void TargetLinkLocator(CrawlState& state, const ScrapeEnv& env)
         const QString name = songNameOf(record->title, LeadingSeparator::GivesWholeTitle);
 
         if (isRefused(*record) || IsDuplicateSong(state, name)) {
-            env.pump();
+            if (!pumpKeepsCrawl(state, env))
+                return;
             continue;
         }
         if (!state.List1.append(record->title))

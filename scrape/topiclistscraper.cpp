@@ -53,7 +53,8 @@ void TopicListScraper(CrawlState& state, const QString& topicCaption, const Scra
         state.List3.append(name);
 
         env.showStatus(progressStatus(ListingStatus, itemNumber, name));
-        env.pump();
+        if (!pumpKeepsCrawl(state, env))
+            return;
         const auto next = checkedAdd16(itemNumber, 1);
         if (!next)
             return;
@@ -64,7 +65,8 @@ void TopicListScraper(CrawlState& state, const QString& topicCaption, const Scra
         }
         if (itemNumber > state.WantedCount)
             return;
-        env.pump();
+        if (!pumpKeepsCrawl(state, env))
+            return;
     }
 }
 

@@ -68,6 +68,7 @@ void CrawlController::keywordKeyPressed(int keyAscii)
 
 void CrawlController::startKeywordSearch(qint32 wantedCount)
 {
+    const quint64 serial = ++m_state.StartSerial;
     m_window.setSearchStatusCaption(PleaseWaitText);
     m_window.setStartStopCaption(stopCaption());
     m_state.WantedCount = wantedCount;
@@ -77,6 +78,9 @@ void CrawlController::startKeywordSearch(qint32 wantedCount)
     m_state.PageOffset = 0;
     showStatus(PreparingText);
     m_window.yield();
+    // Stopped or replaced during the yield: the stop or the newer start has had its say.
+    if (m_state.StartSerial != serial || m_state.SearchMode == ModeStopped)
+        return;
     // The keyword is read after the yield: the box may have been edited meanwhile.
     BeginKeywordQuery(trimSpaces(m_window.keywordText()).toString());
     m_window.bringSearchPanelToFront();
@@ -94,6 +98,7 @@ void CrawlController::topicClicked(int index)
         m_window.focusCountBox();
         return;
     }
+    ++m_state.StartSerial;
     m_window.hideTopicMenu();
     m_state.List1.clear();
     m_state.List2.clear();
@@ -122,10 +127,13 @@ void CrawlController::PageLoadDispatcher()
     if (m_state.QueryUrl.isEmpty())
         return;
     const QString html = m_browser.innerHtml();
+    const quint64 serial = m_state.StartSerial;
     m_window.yield();
+    // The page belongs to the crawl that asked for it: a newer start waits for its own pages.
+    if (m_state.StartSerial != serial)
+        return;
     m_state.Text1.set(html);
-    // The mode as it stands after the yield: a click during it may have stopped or replaced
-    // the crawl.
+    // The mode as it stands after the yield: a click during it may have stopped the crawl.
     switch (m_state.SearchMode) {
     case ModeKeyword:
         dispatchKeywordPage();
@@ -146,15 +154,17 @@ void CrawlController::PageLoadDispatcher()
 
 void CrawlController::dispatchKeywordPage()
 {
+    const quint64 serial = m_state.StartSerial;
     SearchResultScraper(m_state, scrapeEnv());
+    if (m_state.StartSerial != serial)
+        return;
     if (m_state.SearchDone == LegacyTrue) {
         FinishCrawl();
         return;
     }
     m_window.yield();
-    // Stopped during the yield, or taken over by a topic crawl whose list page is already on
-    // its way: its marker is no address to append an offset to.
-    if (m_state.QueryUrl.isEmpty() || m_state.QueryUrl == TopicCrawlMarker)
+    // Stopped or taken over during the yield: the next page is no longer this crawl's to ask for.
+    if (m_state.StartSerial != serial || m_state.QueryUrl.isEmpty())
         return;
     const std::optional<qint16> nextOffset = checkedAdd16(m_state.PageOffset, PageStep);
     if (!nextOffset) {
@@ -171,8 +181,9 @@ void CrawlController::dispatchKeywordPage()
 
 void CrawlController::dispatchTopicListPage()
 {
+    const quint64 serial = m_state.StartSerial;
     TopicListScraper(m_state, m_window.keywordText(), scrapeEnv());
-    if (m_state.QueryUrl.isEmpty())
+    if (m_state.StartSerial != serial || m_state.QueryUrl.isEmpty())
         return;
     m_state.SearchMode = ModeTopicStart;
     // Loaded only for its page-loaded event, which moves the crawl on to the first keyword.
@@ -189,7 +200,10 @@ void CrawlController::dispatchTopicStartPage()
 
 void CrawlController::dispatchTopicWalkPage()
 {
+    const quint64 serial = m_state.StartSerial;
     TargetLinkLocator(m_state, scrapeEnv());
+    if (m_state.StartSerial != serial)
+        return;
     if (m_state.SearchDone == LegacyTrue || m_state.TopicIndex >= m_state.List3.size()) {
         m_state.SearchDone = LegacyTrue;
         FinishCrawl();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/downloads/resultsonglinks.h"
 
-#include "download/songlinktext.h"
+#include "app/legacyhtml/songlinktext.h"
 
 namespace Qorvin {
 
@@ -33,7 +33,7 @@ QString songLinksScript()
 })())");
 }
 
-QList<SongLink> songLinksFromScriptValue(const QVariant& value)
+QList<DownloadRequest> songsFromScriptValue(const QVariant& value)
 {
     QList<SongLink> links;
     const QVariantList rows = value.toList();
@@ -43,19 +43,19 @@ QList<SongLink> songLinksFromScriptValue(const QVariant& value)
         if (pair.size() != 2 || pair.at(0).typeId() != QMetaType::QString ||
             pair.at(1).typeId() != QMetaType::QString)
             continue;
+        // The script hands over the attribute's value; the page's own spelling of it is HTML.
         links.append({pair.at(0).toString(), pair.at(1).toString().toHtmlEscaped()});
     }
-    return links;
+    return downloadRequests(links);
 }
 
-qsizetype indexOfSongLink(const QList<SongLink>& links, const QUrl& url)
+qsizetype indexOfSong(const QList<DownloadRequest>& songs, const QUrl& url)
 {
     if (!url.isValid())
         return -1;
     const QString wanted = comparableAddress(url);
-    for (qsizetype i = 0; i < links.size(); ++i) {
-        const QUrl address = songAddress(links.at(i).hrefHtml);
-        if (address.isValid() && comparableAddress(address) == wanted)
+    for (qsizetype i = 0; i < songs.size(); ++i) {
+        if (songs.at(i).url.isValid() && comparableAddress(songs.at(i).url) == wanted)
             return i;
     }
     return -1;

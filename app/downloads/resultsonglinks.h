@@ -2,7 +2,7 @@
 // The song links of the result page on view, read from the page itself.
 #pragma once
 
-#include "download/downloaditem.h"
+#include "download/downloadrequest.h"
 
 #include <QList>
 #include <QString>
@@ -16,12 +16,12 @@ namespace Qorvin {
 // site in the notice) stand in no such cell.
 QString songLinksScript();
 
-// The script's value as song links, each string as HTML as the page holds it; anything malformed
-// is left out.
-QList<SongLink> songLinksFromScriptValue(const QVariant& value);
+// The script's value as the songs to download, each title and address decoded here, once;
+// anything malformed is left out.
+QList<DownloadRequest> songsFromScriptValue(const QVariant& value);
 
-// The first link that points to url, or -1. Addresses are compared as the browser resolved them,
-// so an escaped and an unescaped spelling of the same address match.
-qsizetype indexOfSongLink(const QList<SongLink>& links, const QUrl& url);
+// The first song whose address is url, or -1. Addresses are compared as the browser resolved
+// them, so an escaped and an unescaped spelling of the same address match.
+qsizetype indexOfSong(const QList<DownloadRequest>& songs, const QUrl& url);
 
 } // namespace Qorvin

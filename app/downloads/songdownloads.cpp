@@ -7,7 +7,6 @@
 #include "app/downloads/downloadswindow.h"
 #include "download/playlist.h"
 #include "app/downloads/resultsonglinks.h"
-#include "download/songlinktext.h"
 #include "app/browser/webbrowser.h"
 
 #include <QAbstractButton>
@@ -35,24 +34,23 @@ QString addressKey(const QUrl& url)
 
 } // namespace
 
-QList<SongLink> linksNotQueued(const QList<DownloadItem>& queued, const QList<SongLink>& links)
+QList<DownloadRequest> songsNotQueued(const QList<DownloadItem>& queued, const QList<DownloadRequest>& songs)
 {
     QSet<QString> taken;
     for (const DownloadItem& item : queued) {
         if (item.state != DownloadState::Done && item.state != DownloadState::Cancelled)
             taken.insert(addressKey(item.url));
     }
-    QList<SongLink> fresh;
-    for (const SongLink& link : links) {
-        const QUrl address = songAddress(link.hrefHtml);
+    QList<DownloadRequest> fresh;
+    for (const DownloadRequest& song : songs) {
         // A link without an address is queued all the same: the queue reports it as failed.
-        if (address.isValid()) {
-            const QString key = addressKey(address);
+        if (song.url.isValid()) {
+            const QString key = addressKey(song.url);
             if (taken.contains(key))
                 continue;
             taken.insert(key);
         }
-        fresh.append(link);
+        fresh.append(song);
     }
     return fresh;
 }
@@ -103,26 +101,25 @@ void SongDownloads::showDownloadsWindow()
     window->activateWindow();
 }
 
-void SongDownloads::readSongLinks(std::function<void(const QList<SongLink>& links)> done)
+void SongDownloads::readSongLinks(std::function<void(const QList<DownloadRequest>& songs)> done)
 {
     if (!m_browser)
         return;
     m_browser->readPage(songLinksScript(), [done = std::move(done)](const QVariant& value) {
-        done(songLinksFromScriptValue(value));
+        done(songsFromScriptValue(value));
     });
 }
 
 void SongDownloads::showContextMenu(const QPoint& globalPos, const QUrl& linkUrl)
 {
     QPointer<SongDownloads> self(this);
-    readSongLinks([self, globalPos, linkUrl](const QList<SongLink>& links) {
+    readSongLinks([self, globalPos, linkUrl](const QList<DownloadRequest>& songs) {
         if (self)
-            self->buildContextMenu(globalPos, links,
-                                   linkUrl.isEmpty() ? -1 : indexOfSongLink(links, linkUrl));
+            self->buildContextMenu(globalPos, songs, linkUrl.isEmpty() ? -1 : indexOfSong(songs, linkUrl));
     });
 }
 
-void SongDownloads::buildContextMenu(const QPoint& globalPos, const QList<SongLink>& links,
+void SongDownloads::buildContextMenu(const QPoint& globalPos, const QList<DownloadRequest>& songs,
                                      qsizetype linkIndex)
 {
     if (m_menu)
@@ -131,16 +128,16 @@ void SongDownloads::buildContextMenu(const QPoint& globalPos, const QList<SongLi
     menu->setObjectName(QStringLiteral("ResultViewMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
 
-    QAction* all = menu->addAction(QStringLiteral("下载全部链接"), this, [this, links] { download(links); });
-    all->setEnabled(!links.isEmpty());
+    QAction* all = menu->addAction(QStringLiteral("下载全部链接"), this, [this, songs] { download(songs); });
+    all->setEnabled(!songs.isEmpty());
     if (linkIndex >= 0) {
-        const SongLink link = links.at(linkIndex);
-        menu->addAction(QStringLiteral("下载此歌曲"), this, [this, link] { download({link}); });
+        const DownloadRequest song = songs.at(linkIndex);
+        menu->addAction(QStringLiteral("下载此歌曲"), this, [this, song] { download({song}); });
     }
     menu->addSeparator();
     QAction* playlist =
-        menu->addAction(QStringLiteral("导出播放列表(M3U)…"), this, [this, links] { exportPlaylist(links); });
-    playlist->setEnabled(!links.isEmpty());
+        menu->addAction(QStringLiteral("导出播放列表(M3U)…"), this, [this, songs] { exportPlaylist(songs); });
+    playlist->setEnabled(!songs.isEmpty());
     menu->addAction(QStringLiteral("打开下载文件夹"), this, &SongDownloads::openDownloadFolder);
 
     m_menu = menu;
@@ -150,12 +147,12 @@ void SongDownloads::buildContextMenu(const QPoint& globalPos, const QList<SongLi
 void SongDownloads::followLink(const QUrl& url)
 {
     QPointer<SongDownloads> self(this);
-    readSongLinks([self, url](const QList<SongLink>& links) {
+    readSongLinks([self, url](const QList<DownloadRequest>& songs) {
         if (!self)
             return;
-        const qsizetype index = indexOfSongLink(links, url);
+        const qsizetype index = indexOfSong(songs, url);
         if (index >= 0)
-            self->download({links.at(index)});
+            self->download({songs.at(index)});
         else if (self->m_openElsewhere)
             self->m_openElsewhere(url);
     });
@@ -172,18 +169,18 @@ QString SongDownloads::currentBatchFolder() const
     return batchFolder(batchKeyword());
 }
 
-void SongDownloads::download(const QList<SongLink>& links)
+void SongDownloads::download(const QList<DownloadRequest>& songs)
 {
-    if (links.isEmpty()) {
+    if (songs.isEmpty()) {
         tell(QStringLiteral("本页没有可下载的歌曲链接。"));
         return;
     }
     // A song already waiting or running goes on as it is; a paused one goes on, a failed one is
     // tried again.
     QSet<QString> wanted;
-    for (const SongLink& link : links) {
-        if (const QUrl address = songAddress(link.hrefHtml); address.isValid())
-            wanted.insert(addressKey(address));
+    for (const DownloadRequest& song : songs) {
+        if (song.url.isValid())
+            wanted.insert(addressKey(song.url));
     }
     const QList<DownloadItem> queued = m_queue.items();
     for (const DownloadItem& item : queued) {
@@ -194,17 +191,17 @@ void SongDownloads::download(const QList<SongLink>& links)
         else if (item.state == DownloadState::Failed)
             m_queue.retry(item.id);
     }
-    const QList<SongLink> fresh = linksNotQueued(queued, links);
+    const QList<DownloadRequest> fresh = songsNotQueued(queued, songs);
     if (!fresh.isEmpty())
         m_queue.add(fresh, currentBatchFolder(), batchKeyword());
     // A whole page is a batch worth watching; a single song shows in the status bar.
-    if (links.size() > 1)
+    if (songs.size() > 1)
         showDownloadsWindow();
 }
 
-void SongDownloads::exportPlaylist(const QList<SongLink>& links)
+void SongDownloads::exportPlaylist(const QList<DownloadRequest>& songs)
 {
-    const QList<PlaylistEntry> entries = remotePlaylistEntries(links);
+    const QList<PlaylistEntry> entries = remotePlaylistEntries(songs);
     if (entries.isEmpty()) {
         tell(QStringLiteral("本页没有可导出的歌曲链接。"));
         return;

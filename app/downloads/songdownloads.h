@@ -4,6 +4,7 @@
 #pragma once
 
 #include "download/downloaditem.h"
+#include "download/downloadrequest.h"
 #include "app/downloads/downloadstatuspanel.h"
 #include "app/downloads/downloadswindow.h"
 
@@ -53,8 +54,8 @@ public:
     void showContextMenu(const QPoint& globalPos, const QUrl& linkUrl);
 
     // Queues the links as one batch; those queued already are resumed or retried instead.
-    void download(const QList<SongLink>& links);
-    void exportPlaylist(const QList<SongLink>& links);
+    void download(const QList<DownloadRequest>& songs);
+    void exportPlaylist(const QList<DownloadRequest>& songs);
     void openDownloadFolder();
     // The search's keyword, trimmed; "歌曲" when the box is empty.
     QString batchKeyword() const;
@@ -66,8 +67,8 @@ public:
     bool confirmQuit();
 
 private:
-    void readSongLinks(std::function<void(const QList<SongLink>& links)> done);
-    void buildContextMenu(const QPoint& globalPos, const QList<SongLink>& links, qsizetype linkIndex);
+    void readSongLinks(std::function<void(const QList<DownloadRequest>& songs)> done);
+    void buildContextMenu(const QPoint& globalPos, const QList<DownloadRequest>& songs, qsizetype linkIndex);
     void followLink(const QUrl& url);
     void openFolder(const QString& folder);
     void tell(const QString& text);
@@ -85,7 +86,7 @@ private:
 
 // The links whose addresses are among none of the queue's items but the done and cancelled ones,
 // each once: a second click on a song, or a second 下载全部链接, fetches nothing twice.
-QList<SongLink> linksNotQueued(const QList<DownloadItem>& queued, const QList<SongLink>& links);
+QList<DownloadRequest> songsNotQueued(const QList<DownloadItem>& queued, const QList<DownloadRequest>& songs);
 
 // Brings back the queue stored by the last run, every item paused; says so when it cannot be read.
 void restoreStoredDownloads(DownloadQueue& queue, QWidget* window);

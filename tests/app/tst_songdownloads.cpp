@@ -11,7 +11,7 @@
 #include "resultpage/resultpagewriter.h"
 #include "app/downloads/resultsonglinks.h"
 #include "app/downloads/songdownloads.h"
-#include "download/songlinktext.h"
+#include "app/legacyhtml/songlinktext.h"
 #include "app/downloads/transfertext.h"
 #include "app/browser/webbrowser.h"
 
@@ -76,19 +76,25 @@ struct QueueUnderTest
         queue.setStorePath(folder.filePath(QStringLiteral("downloads.json")));
         rememberDownloadBaseFolder(folder.filePath(QStringLiteral("songs")));
     }
-    QList<int> add(const QList<SongLink>& links)
+    QList<int> add(const QList<DownloadRequest>& songs)
     {
-        return queue.add(links, folder.path(), QStringLiteral("歌"));
+        const int batchId = queue.add(songs, folder.path(), QStringLiteral("歌"));
+        QList<int> ids;
+        for (const DownloadItem& item : queue.items()) {
+            if (item.batchId == batchId)
+                ids.append(item.id);
+        }
+        return ids;
     }
 };
 
-// Songs all titled the same, one for each link.
-QList<SongLink> songsAt(const QStringList& hrefs)
+// Songs all titled the same, one for each link (HTML, as the page holds it).
+QList<DownloadRequest> songsAt(const QStringList& hrefs)
 {
     QList<SongLink> links;
     for (const QString& href : hrefs)
         links.append({QStringLiteral("歌"), href});
-    return links;
+    return downloadRequests(links);
 }
 
 QString cell(const DownloadListModel& model, int row, int column)
@@ -141,12 +147,12 @@ struct ResultViewUnderTest
         browser->Navigate(QUrl::fromLocalFile(path).toString());
         return loaded.wait(PageTimeoutMs);
     }
-    QList<SongLink> songLinks()
+    QList<DownloadRequest> songLinks()
     {
-        QList<SongLink> links;
+        QList<DownloadRequest> links;
         bool answered = false;
         browser->readPage(songLinksScript(), [&](const QVariant& value) {
-            links = songLinksFromScriptValue(value);
+            links = songsFromScriptValue(value);
             answered = true;
         });
         if (!QTest::qWaitFor([&answered] { return answered; }, PageTimeoutMs))
@@ -214,8 +220,8 @@ private slots:
     void listAndPanelFollowQueue();
     void linksNotQueued_data();
     void linksNotQueued();
-    void indexOfSongLink_data();
-    void indexOfSongLink();
+    void indexOfSong_data();
+    void indexOfSong();
     void scriptValueToLinks();
 
 private:
@@ -262,12 +268,13 @@ void TestSongDownloads::songLinksReadFromPage()
     QVERIFY(view.showResultPage(
         {QStringLiteral("前"), title, QStringLiteral("后")},
         {QStringLiteral("http://h.example/0.mp3"), link, QStringLiteral("http://h.example/9.mp3")}));
-    const QList<SongLink> links = view.songLinks();
+    const QList<DownloadRequest> links = view.songLinks();
     QCOMPARE(links.size(), 3); // the maker's link in the notice is no song
-    QCOMPARE(plainTitle(links.at(0).titleHtml), QStringLiteral("前"));
-    QCOMPARE(plainTitle(links.at(1).titleHtml), plain);
-    QCOMPARE(songAddress(links.at(1).hrefHtml), address);
-    QCOMPARE(songAddress(links.at(2).hrefHtml), QUrl(QStringLiteral("http://h.example/9.mp3")));
+    QCOMPARE(links.at(0).title, QStringLiteral("前"));
+    QCOMPARE(links.at(1).title, plain);
+    QCOMPARE(links.at(1).url, address);
+    QCOMPARE(links.at(2).url, QUrl(QStringLiteral("http://h.example/9.mp3")));
+    QCOMPARE(links.at(2).number, 3);
 }
 
 void TestSongDownloads::contextMenuActions_data()
@@ -450,9 +457,9 @@ void TestSongDownloads::listAndPanelFollowQueue()
     DownloadStatusPanel panel(t.queue, &bar);
     bar.show();
     QVERIFY(panel.isHidden());
-    const QList<int> ids = t.add({{QStringLiteral("Rock &amp; Roll"), m_server.songLink(1)},
-                                  {QStringLiteral("<b>红豆</b>"), m_server.songLink(2)},
-                                  {QStringLiteral("无链接"), QStringLiteral("javascript:void(0)")}});
+    const QList<int> ids = t.add(downloadRequests({{QStringLiteral("Rock &amp; Roll"), m_server.songLink(1)},
+                                                   {QStringLiteral("<b>红豆</b>"), m_server.songLink(2)},
+                                                   {QStringLiteral("无链接"), QStringLiteral("javascript:void(0)")}}));
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(cell(model, 0, DownloadListModel::TitleColumn), QStringLiteral("Rock & Roll"));
     QCOMPARE(cell(model, 1, DownloadListModel::TitleColumn), QStringLiteral("红豆"));
@@ -526,12 +533,12 @@ void TestSongDownloads::linksNotQueued()
         queued.append(item);
     }
     QStringList result;
-    for (const SongLink& link : Qorvin::linksNotQueued(queued, songsAt(hrefs)))
-        result.append(link.hrefHtml);
+    for (const DownloadRequest& song : Qorvin::songsNotQueued(queued, songsAt(hrefs)))
+        result.append(song.url.toString());
     QCOMPARE(result, fetched);
 }
 
-void TestSongDownloads::indexOfSongLink_data()
+void TestSongDownloads::indexOfSong_data()
 {
     QTest::addColumn<QStringList>("hrefs");
     QTest::addColumn<QUrl>("followed");
@@ -546,27 +553,28 @@ void TestSongDownloads::indexOfSongLink_data()
     QTest::newRow("nothing under the pointer") << page << QUrl() << -1;
 }
 
-void TestSongDownloads::indexOfSongLink()
+void TestSongDownloads::indexOfSong()
 {
     QFETCH(QStringList, hrefs);
     QFETCH(QUrl, followed);
     QFETCH(int, index);
-    QCOMPARE(Qorvin::indexOfSongLink(songsAt(hrefs), followed), qsizetype(index));
+    QCOMPARE(Qorvin::indexOfSong(songsAt(hrefs), followed), qsizetype(index));
 }
 
 void TestSongDownloads::scriptValueToLinks()
 {
-    // The attribute comes decoded; it goes back to markup so the queue decodes it exactly once.
+    // The attribute comes decoded and the title as markup; each is decoded exactly once.
     const QVariantList value{
         QVariantList{QStringLiteral(" Rock &amp; Roll"), QStringLiteral("http://h/r&amp;b.mp3")},
         QVariantList{QStringLiteral("only one")},
         QVariantList{QStringLiteral("<b>红</b>"), QStringLiteral("http://h/a.mp3?x=1&y=\"2\"")}};
-    const QList<SongLink> links = songLinksFromScriptValue(value);
-    QCOMPARE(links.size(), 2);
-    QCOMPARE(links.at(0).titleHtml, QStringLiteral(" Rock &amp; Roll"));
-    QCOMPARE(links.at(0).hrefHtml, QStringLiteral("http://h/r&amp;amp;b.mp3"));
-    QCOMPARE(links.at(1).hrefHtml, QStringLiteral("http://h/a.mp3?x=1&amp;y=&quot;2&quot;"));
-    QVERIFY(songLinksFromScriptValue(QVariant()).isEmpty());
+    const QList<DownloadRequest> songs = songsFromScriptValue(value);
+    QCOMPARE(songs.size(), 2);
+    QCOMPARE(songs.at(0).title, QStringLiteral("Rock & Roll"));
+    QCOMPARE(songs.at(0).url.toEncoded(), QByteArray("http://h/r&amp;b.mp3"));
+    QCOMPARE(songs.at(1).title, QStringLiteral("红"));
+    QCOMPARE(songs.at(1).url.toEncoded(), QByteArray("http://h/a.mp3?x=1&y=%222%22"));
+    QVERIFY(songsFromScriptValue(QVariant()).isEmpty());
 }
 
 int main(int argc, char** argv)

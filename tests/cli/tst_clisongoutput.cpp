@@ -87,7 +87,7 @@ void TestCliSongOutput::entriesAsThePageShowsThem()
     QFETCH(QString, hrefHtml);
     QFETCH(QString, title);
     QFETCH(QString, link);
-    const QList<SongEntry> entries = songEntries(songLinks({titleHtml}, {hrefHtml}));
+    const QList<SongEntry> entries = songEntries(foundSongs({titleHtml}, {hrefHtml}));
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.constFirst().title, title);
     QCOMPARE(entries.constFirst().link, link);

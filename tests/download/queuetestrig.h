@@ -49,9 +49,22 @@ inline QString songHref(quint16 port, int songId, const QString& mirror = QStrin
     return QStringLiteral("http://127.0.0.1:%1/%2/%3.mp3").arg(port).arg(mirror).arg(songId);
 }
 
-inline SongLink songLink(quint16 port, int songId, const QString& titleHtml)
+inline DownloadRequest songLink(quint16 port, int songId, const QString& title)
 {
-    return {titleHtml, songHref(port, songId)};
+    return {QUrl(songHref(port, songId)), title};
+}
+
+// Adds the songs as one batch and returns their item ids, in order.
+inline QList<int> addBatch(DownloadQueue& queue, const QList<DownloadRequest>& songs, const QString& folder,
+                           const QString& keyword)
+{
+    const int batchId = queue.add(songs, folder, keyword);
+    QList<int> ids;
+    for (const DownloadItem& item : queue.items()) {
+        if (item.batchId == batchId)
+            ids.append(item.id);
+    }
+    return ids;
 }
 
 // The whole file as the service serves it, fetched in one plain request.

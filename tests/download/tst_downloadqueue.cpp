@@ -69,11 +69,11 @@ void TestDownloadQueue::batchEqualsTheServiceAndWritesItsPlaylist()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString folder = m_dir->filePath(u"songs/春"_s);
-    const QList<SongLink> links{songLink(m_server.port(), 10, u"Rock &amp; Roll - 甲"_s),
-                                songLink(m_server.port(), 11, u"<b>../../逃出</b>"_s),
+    const QList<DownloadRequest> links{songLink(m_server.port(), 10, u"Rock & Roll - 甲"_s),
+                                songLink(m_server.port(), 11, u"../../逃出"_s),
                                 songLink(m_server.port(), 12, QString()),
-                                songLink(m_server.port(), 13, u"Rock &amp; Roll - 甲"_s)};
-    const QList<int> ids = queue->add(links, folder, u"春"_s);
+                                songLink(m_server.port(), 13, u"Rock & Roll - 甲"_s)};
+    const QList<int> ids = addBatch(*queue, links, folder, u"春"_s);
     QCOMPARE(ids.size(), 4);
     QVERIFY(finished.wait(BatchWaitMs));
 
@@ -87,7 +87,7 @@ void TestDownloadQueue::batchEqualsTheServiceAndWritesItsPlaylist()
         const DownloadItem item = queue->item(ids.at(i));
         QCOMPARE(item.state, DownloadState::Done);
         QCOMPARE(item.targetPath, QDir(folder).filePath(names.at(i)));
-        const QByteArray expected = serviceBytes(m_network, links.at(i).hrefHtml);
+        const QByteArray expected = serviceBytes(m_network, links.at(i).url.toString());
         QVERIFY(!expected.isEmpty());
         QCOMPARE(fileSha256(item.targetPath), sha256(expected));
         QCOMPARE(item.bytesReceived, expected.size());
@@ -109,8 +109,8 @@ void TestDownloadQueue::completeLinkIsSkippedAndOtherFilesKept()
     QVERIFY(writeFile(QDir(folder).filePath(u"乙.mp3"_s), "someone else's file"));
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const QList<SongLink> links{songLink(m_server.port(), 20, u"乙"_s)};
-    const int first = queue->add(links, folder, u"乙"_s).at(0);
+    const QList<DownloadRequest> links{songLink(m_server.port(), 20, u"乙"_s)};
+    const int first = addBatch(*queue, links, folder, u"乙"_s).at(0);
     QVERIFY(finished.wait(BatchWaitMs));
     QCOMPARE(queue->item(first).targetPath, QDir(folder).filePath(u"乙 (2).mp3"_s));
     QCOMPARE(fileBytes(QDir(folder).filePath(u"乙.mp3"_s)), "someone else's file"_ba);
@@ -120,7 +120,7 @@ void TestDownloadQueue::completeLinkIsSkippedAndOtherFilesKept()
     queue = makeQueue();
     QVERIFY(queue->load().ok);
     QSignalSpy again(queue.get(), &DownloadQueue::batchFinished);
-    const int second = queue->add(links, folder, u"乙"_s).at(0);
+    const int second = addBatch(*queue, links, folder, u"乙"_s).at(0);
     QCOMPARE(queue->item(second).state, DownloadState::Done);
     QCOMPARE(queue->item(second).targetPath, QDir(folder).filePath(u"乙 (2).mp3"_s));
     QVERIFY(again.wait(BatchWaitMs));
@@ -140,7 +140,7 @@ void TestDownloadQueue::completePartAnsweredWith416IsDone()
 
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const int id = queue->add({{u"丙"_s, url}}, folder, QString()).at(0);
+    const int id = addBatch(*queue, {{QUrl(url), u"丙"_s}}, folder, QString()).at(0);
     QVERIFY(finished.wait(BatchWaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Done);
     QCOMPARE(fileBytes(target), whole);
@@ -167,7 +167,7 @@ void TestDownloadQueue::unusableAnswersFail()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString url = u"http://127.0.0.1:%1%2"_s.arg(m_server.port()).arg(path);
-    const int id = queue->add({{u"丁"_s, url}}, m_dir->path(), u"丁"_s).at(0);
+    const int id = addBatch(*queue, {{QUrl(url), u"丁"_s}}, m_dir->path(), u"丁"_s).at(0);
     QVERIFY(finished.wait(BatchWaitMs));
     const DownloadItem item = queue->item(id);
     QCOMPARE(item.state, DownloadState::Failed);
@@ -197,9 +197,9 @@ void TestDownloadQueue::writeFailureFailsTheItemOnly()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const int blocked =
-        queue->add({songLink(m_server.port(), 40, u"戊"_s)}, m_dir->filePath(folder), u"戊"_s).at(0);
+        addBatch(*queue, {songLink(m_server.port(), 40, u"戊"_s)}, m_dir->filePath(folder), u"戊"_s).at(0);
     const int fine =
-        queue->add({songLink(m_server.port(), 41, u"己"_s)}, m_dir->filePath(u"ok"_s), u"己"_s).at(0);
+        addBatch(*queue, {songLink(m_server.port(), 41, u"己"_s)}, m_dir->filePath(u"ok"_s), u"己"_s).at(0);
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, BatchWaitMs);
     QCOMPARE(queue->item(blocked).state, DownloadState::Failed);
     QVERIFY2(queue->item(blocked).failureReason.startsWith(reason),
@@ -216,7 +216,7 @@ void TestDownloadQueue::storedQueueComesBackPausedAndResumes()
     const QString folder = m_dir->filePath(u"songs"_s);
     {
         auto queue = makeQueue();
-        const int id = queue->add({{u"庚"_s, url}}, folder, u"庚"_s).at(0);
+        const int id = addBatch(*queue, {{QUrl(url), u"庚"_s}}, folder, u"庚"_s).at(0);
         queue->pause(id);
         QCOMPARE(queue->item(id).state, DownloadState::Paused);
         QVERIFY(queue->save().ok);
@@ -251,7 +251,7 @@ void TestDownloadQueue::pauseResumeAndCancelWhileWaiting()
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString folder = m_dir->filePath(u"songs"_s);
     const QList<int> ids =
-        queue->add({songLink(m_server.port(), 60, u"一"_s), songLink(m_server.port(), 61, u"二"_s),
+        addBatch(*queue, {songLink(m_server.port(), 60, u"一"_s), songLink(m_server.port(), 61, u"二"_s),
                     songLink(m_server.port(), 62, u"三"_s)},
                    folder, u"数"_s);
     QCOMPARE(queue->item(ids.at(0)).state, DownloadState::Downloading);

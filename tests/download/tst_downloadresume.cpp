@@ -91,9 +91,9 @@ void TestDownloadResume::droppedConnectionsResume()
     QVERIFY(server);
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const QList<SongLink> links{songLink(server->port(), 100, u"甲"_s),
+    const QList<DownloadRequest> links{songLink(server->port(), 100, u"甲"_s),
                                 songLink(server->port(), 101, u"乙"_s)};
-    const QList<int> ids = queue->add(links, m_dir->path(), u"断"_s);
+    const QList<int> ids = addBatch(*queue, links, m_dir->path(), u"断"_s);
     QVERIFY(finished.wait(WaitMs));
 
     const LocalService::FileStats stats = server->fileStats();
@@ -110,7 +110,7 @@ void TestDownloadResume::droppedConnectionsResume()
     QVERIFY(stats.bodyBytesSent < total + 2 * options.dropAfterBytes);
     for (int i = 0; i < ids.size(); ++i)
         QCOMPARE(fileSha256(queue->item(ids.at(i)).targetPath),
-                 sha256(serviceBytes(m_network, links.at(i).hrefHtml)));
+                 sha256(serviceBytes(m_network, links.at(i).url.toString())));
 }
 
 void TestDownloadResume::rangeAnsweredWholeStartsAgain_data()
@@ -139,7 +139,7 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
 
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const int id = queue->add({{u"丙"_s, url}}, m_dir->path(), QString()).at(0);
+    const int id = addBatch(*queue, {{QUrl(url), u"丙"_s}}, m_dir->path(), QString()).at(0);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Done);
     QCOMPARE(fileSha256(target), sha256(whole));
@@ -168,7 +168,7 @@ void TestDownloadResume::transientErrorsRetriedThenFinal()
     QVERIFY(server);
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const int id = queue->add({songLink(server->port(), 120, u"丁"_s)}, m_dir->path(), u"丁"_s).at(0);
+    const int id = addBatch(*queue, {songLink(server->port(), 120, u"丁"_s)}, m_dir->path(), u"丁"_s).at(0);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Failed);
     QCOMPARE(queue->item(id).failureReason, reason);
@@ -194,7 +194,7 @@ void TestDownloadResume::silentServerTimesOut()
     timing.stallTimeoutMs = 300;
     queue->setTiming(timing);
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const int id = queue->add({songLink(silent.serverPort(), 1, u"壬"_s)}, m_dir->path(), u"壬"_s).at(0);
+    const int id = addBatch(*queue, {songLink(silent.serverPort(), 1, u"壬"_s)}, m_dir->path(), u"壬"_s).at(0);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Failed);
     QCOMPARE(queue->item(id).failureReason, u"1 秒没有收到数据"_s);
@@ -241,7 +241,7 @@ void TestDownloadResume::redirectsAndBusyAnswers()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString url = u"http://127.0.0.1:%1%2"_s.arg(server.serverPort()).arg(path);
-    const int id = queue->add({{u"癸"_s, url}}, m_dir->path(), u"癸"_s).at(0);
+    const int id = addBatch(*queue, {{QUrl(url), u"癸"_s}}, m_dir->path(), u"癸"_s).at(0);
     QVERIFY(finished.wait(WaitMs));
     const DownloadItem item = queue->item(id);
     QCOMPARE(item.state, done ? DownloadState::Done : DownloadState::Failed);
@@ -267,10 +267,10 @@ void TestDownloadResume::concurrencyLimitHeld()
         queue->setMaxConcurrent(limit);
     QCOMPARE(queue->maxConcurrent(), limit);
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    QList<SongLink> links;
+    QList<DownloadRequest> links;
     for (int song = 130; song < 136; ++song)
         links.append(songLink(server->port(), song, u"歌%1"_s.arg(song)));
-    queue->add(links, m_dir->path(), u"并发"_s);
+    addBatch(*queue, links, m_dir->path(), u"并发"_s);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(finished.at(0).at(0).value<BatchResult>().done, 6);
     QCOMPARE(server->fileStats().peakActiveFileRequests, limit);
@@ -284,7 +284,7 @@ void TestDownloadResume::pauseResumeAndCancelMidDownload()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QList<int> ids =
-        queue->add({songLink(server->port(), 140, u"停"_s), songLink(server->port(), 141, u"消"_s)},
+        addBatch(*queue, {songLink(server->port(), 140, u"停"_s), songLink(server->port(), 141, u"消"_s)},
                    m_dir->path(), u"停"_s);
     QTRY_VERIFY_WITH_TIMEOUT(queue->item(ids.at(0)).bytesReceived > 200'000, WaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(queue->item(ids.at(1)).bytesReceived > 200'000, WaitMs);
@@ -322,13 +322,13 @@ void TestDownloadResume::secondDownloaderLeavesPartFileAlone()
     QVERIFY(server);
     auto first = makeQueue();
     QSignalSpy firstFinished(first.get(), &DownloadQueue::batchFinished);
-    const SongLink link = songLink(server->port(), 150, u"同"_s);
-    const int firstId = first->add({link}, m_dir->path(), {}).value(0);
+    const DownloadRequest link = songLink(server->port(), 150, u"同"_s);
+    const int firstId = addBatch(*first, {link}, m_dir->path(), {}).value(0);
     QTRY_VERIFY_WITH_TIMEOUT(first->item(firstId).bytesReceived > 200'000, WaitMs);
 
     auto second = makeTestQueue(m_network, m_dir->filePath(u"second"_s), 5000);
     QSignalSpy secondFinished(second.get(), &DownloadQueue::batchFinished);
-    const int secondId = second->add({link}, m_dir->path(), {}).value(0);
+    const int secondId = addBatch(*second, {link}, m_dir->path(), {}).value(0);
     // It may end before add() returns.
     QTRY_COMPARE_WITH_TIMEOUT(secondFinished.count(), 1, WaitMs);
     const DownloadItem refused = second->item(secondId);
@@ -338,7 +338,7 @@ void TestDownloadResume::secondDownloaderLeavesPartFileAlone()
     QVERIFY(firstFinished.wait(WaitMs));
     const DownloadItem done = first->item(firstId);
     QCOMPARE(done.state, DownloadState::Done);
-    QCOMPARE(fileSha256(done.targetPath), sha256(serviceBytes(m_network, link.hrefHtml)));
+    QCOMPARE(fileSha256(done.targetPath), sha256(serviceBytes(m_network, link.url.toString())));
     QVERIFY(!QFileInfo::exists(partPathFor(done.targetPath)));
 }
 
@@ -350,7 +350,7 @@ void TestDownloadResume::queueStoredAtQuitResumesAfterRestart()
     QString target;
     {
         auto queue = makeQueue();
-        const int id = queue->add({{u"庚"_s, url}}, m_dir->path(), u"庚"_s).at(0);
+        const int id = addBatch(*queue, {{QUrl(url), u"庚"_s}}, m_dir->path(), u"庚"_s).at(0);
         QTRY_VERIFY_WITH_TIMEOUT(queue->item(id).bytesReceived > 300'000, WaitMs);
         target = queue->item(id).targetPath;
         QVERIFY(queue->hasActiveItems());
@@ -388,7 +388,7 @@ void TestDownloadResume::folderRemovedMidDownload()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString folder = m_dir->filePath(u"gone"_s);
-    const int id = queue->add({songLink(server->port(), 160, u"辛"_s)}, folder, u"辛"_s).at(0);
+    const int id = addBatch(*queue, {songLink(server->port(), 160, u"辛"_s)}, folder, u"辛"_s).at(0);
     QTRY_VERIFY_WITH_TIMEOUT(queue->item(id).bytesReceived > 100'000, WaitMs);
     QVERIFY(QDir(folder).removeRecursively());
     QVERIFY(finished.wait(WaitMs));

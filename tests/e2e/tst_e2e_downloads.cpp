@@ -9,7 +9,7 @@
 #include "download/playlist.h"
 #include "localservice/songaudio.h"
 #include "app/downloads/songdownloads.h"
-#include "download/songlinktext.h"
+#include "app/legacyhtml/songlinktext.h"
 #include "app/browser/webbrowser.h"
 
 #include <QCryptographicHash>

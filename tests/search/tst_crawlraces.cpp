@@ -44,6 +44,8 @@ private slots:
     void topicClickDuringKeywordSearch_data();
     void topicClickDuringKeywordSearch();
     void returnAndNewStartDuringCrawl();
+    void newestStartOwnsTheCrawl_data();
+    void newestStartOwnsTheCrawl();
     void nestedPageLoadedEvent_data();
     void nestedPageLoadedEvent();
     void randomEventsKeepInvariants_data();
@@ -208,6 +210,78 @@ void TestCrawlRaces::returnAndNewStartDuringCrawl()
     QCOMPARE(rig.state().List1.at(0), QStringLiteral("def0 - Singer"));
     QCOMPARE(rig.browser.requests.mid(3),
              (QStringList{resultPageRequest(QStringLiteral("def"), 30), rig.resultUrl()}));
+}
+
+void TestCrawlRaces::newestStartOwnsTheCrawl_data()
+{
+    QTest::addColumn<bool>("topicFirst"); // the first crawl: topic 热门DJ, or a keyword search
+    QTest::addColumn<QString>("during");  // where the first crawl is when the click lands
+    QTest::addColumn<QString>("click");   // a keyword start, a topic click or a stop
+    QTest::addColumn<QStringList>("songs");
+
+    const QStringList fresh{QStringLiteral("new0 - Singer"),  QStringLiteral("new1 - Singer"),
+                            QStringLiteral("new2 - Singer"),  QStringLiteral("new30 - Singer"),
+                            QStringLiteral("new31 - Singer"), QStringLiteral("new32 - Singer")};
+    const QStringList topic{QStringLiteral("Alpha0 - Singer"), QStringLiteral("Beta0 - Singer"),
+                            QStringLiteral("Gamma0 - Singer")};
+    QTest::newRow("keyword start, dispatcher yield") << false << "dispatcher" << "keyword" << fresh;
+    QTest::newRow("keyword start, list scraper") << true << "list" << "keyword" << fresh;
+    QTest::newRow("topic click, keyword scraper") << false << "scraper" << "topic" << topic;
+    QTest::newRow("topic click, link locator") << true << "locator" << "topic" << topic;
+    QTest::newRow("stop, the start's own yield") << false << "start" << "stop" << QStringList();
+}
+
+void TestCrawlRaces::newestStartOwnsTheCrawl()
+{
+    QFETCH(bool, topicFirst);
+    QFETCH(QString, during);
+    QFETCH(QString, click);
+    QFETCH(QStringList, songs);
+
+    CrawlRig rig;
+    // Three songs per keyword page, numbered by offset; a topic name's page holds two.
+    rig.serve = [](const QString& url) {
+        const std::optional<QueryRequest> query = parseQueryRequest(url);
+        if (query && !TopicNames.contains(query->word))
+            return keywordResultPage(songsOf(query->word, query->offset, 3));
+        return djServer()(url);
+    };
+    const CrawlState& state = rig.state();
+    int yieldsWithThreeSongs = 0;
+    const std::function<bool()> ready = [&] {
+        if (during == u"start")
+            return rig.window.yields == 1;
+        if (during == u"scraper")
+            return state.List1.count() == 2;
+        // The scraper pumps twice after the third song; then the dispatcher yields.
+        if (during == u"dispatcher")
+            return state.List1.count() == 3 && ++yieldsWithThreeSongs == 3;
+        if (during == u"list")
+            return state.List3.size() == 1;
+        return state.SearchMode == ModeTopicWalk && state.List1.count() == 1;
+    };
+    atFirstYieldWhere(rig, ready, [&] {
+        if (click == u"keyword") {
+            rig.window.returnToSearchHome();
+            rig.start(QStringLiteral("new"), QStringLiteral("6"));
+        } else if (click == u"topic") {
+            rig.controller.topicClicked(8);
+        } else {
+            rig.controller.startStopClicked();
+        }
+    });
+    rig.window.yields = 0;
+    if (topicFirst)
+        rig.controller.topicClicked(8);
+    else
+        rig.start(QStringLiteral("kw"));
+    rig.loadUntilIdle();
+
+    QCOMPARE(state.List1.items(), songs);
+    QCOMPARE(state.List2.size(), songs.size());
+    QCOMPARE(rig.browser.requests.last(), rig.resultUrl());
+    QCOMPARE(rig.resultRows(), songs.size());
+    QVERIFY(state.QueryUrl.isEmpty());
 }
 
 void TestCrawlRaces::nestedPageLoadedEvent_data()

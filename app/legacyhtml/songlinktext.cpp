@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "download/songlinktext.h"
+#include "app/legacyhtml/songlinktext.h"
 
 #include "app/legacyhtml/gumboarena.h"
 
@@ -135,6 +135,15 @@ QUrl songAddress(const QString& hrefHtml, const QUrl& base)
     if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty())
         return {};
     return url;
+}
+
+QList<DownloadRequest> downloadRequests(const QList<SongLink>& links)
+{
+    QList<DownloadRequest> requests;
+    requests.reserve(links.size());
+    for (qsizetype i = 0; i < links.size(); ++i)
+        requests.append({songAddress(links.at(i).hrefHtml), plainTitle(links.at(i).titleHtml), int(i + 1)});
+    return requests;
 }
 
 } // namespace Qorvin

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "download/playlist.h"
-#include "download/songlinktext.h"
+#include "app/legacyhtml/songlinktext.h"
 
 #include <QTest>
 
@@ -81,7 +81,7 @@ void TestSongLinkText::remotePlaylist()
     const QList<SongLink> links{{u"Rock &amp; Roll"_s, u"http://a.example/r&amp;b/1.mp3"_s},
                                 {u"无效"_s, u"javascript:void(0)"_s},
                                 {u"春\n天"_s, u"http://a.example/春.mp3"_s}};
-    QCOMPARE(playlistBytes(remotePlaylistEntries(links)),
+    QCOMPARE(playlistBytes(remotePlaylistEntries(downloadRequests(links))),
              "#EXTM3U\n#EXTINF:-1,Rock & Roll\nhttp://a.example/r&b/1.mp3\n"
              "#EXTINF:-1,春 天\nhttp://a.example/%E6%98%A5.mp3\n"_ba);
     QCOMPARE(playlistFileName(u"a/b"_s), u"a_b.m3u8"_s);
