@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "base/gbktext.h"
 
+#include <QStringDecoder>
+
 namespace Qorvin {
 
 namespace {
@@ -62,6 +64,19 @@ std::optional<QByteArray> gbkBytes(QStringView text)
     if (encoder.hasError() || !encoder.isValid())
         return std::nullopt;
     return bytes;
+}
+
+std::optional<QString> gbkText(QByteArrayView bytes)
+{
+    QStringDecoder decoder(GbkName, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || !decoder.isValid())
+        return std::nullopt;
+    for (QChar c : text) {
+        if (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF) // private use
+            return std::nullopt;
+    }
+    return text;
 }
 
 GbkTextEncoder::GbkTextEncoder()

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Text into code page 936 (GBK): the one encoder of result.htm, the service's pages and the
-// keyword in a request's query.
+// Text into and out of code page 936 (GBK): the one encoder of result.htm, the service's pages and
+// the keyword in a request's query, and the one reader of GBK bytes (requests, song tags).
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 #include <QStringEncoder>
 #include <QStringView>
 
@@ -13,6 +15,10 @@ namespace Qorvin {
 
 // text in GBK; nothing when one of its characters (a lone surrogate too) has no GBK form.
 std::optional<QByteArray> gbkBytes(QStringView text);
+
+// bytes read as GBK, or nothing when they are no valid GBK: a broken or cut-off double byte, or a
+// code of the user-defined areas (which decode to private-use characters).
+std::optional<QString> gbkText(QByteArrayView bytes);
 
 // Text into GBK with nothing lost: a character that GBK cannot represent is written as the
 // decimal character reference of its code point, a lone surrogate as &#65533;.

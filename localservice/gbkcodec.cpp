@@ -7,15 +7,6 @@
 
 namespace Qorvin::LocalService {
 
-namespace {
-
-bool isPrivateUse(char32_t u)
-{
-    return u >= 0xE000 && u <= 0xF8FF;
-}
-
-} // namespace
-
 QByteArray encodeGbkPage(const QString& html)
 {
     GbkTextEncoder gbk;
@@ -31,15 +22,7 @@ std::optional<QByteArray> encodeGbk(QStringView text)
 
 std::optional<QString> decodeGbk(QByteArrayView bytes)
 {
-    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    for (QChar c : text) {
-        if (isPrivateUse(c.unicode()))
-            return std::nullopt;
-    }
-    return text;
+    return gbkText(bytes);
 }
 
 std::optional<QString> decodeUtf8(QByteArrayView bytes)

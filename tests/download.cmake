@@ -5,6 +5,10 @@ foreach(name songfilename httpanswer downloadfolder diskjobs)
   qorvin_add_test(NAME tst_${name} LABEL unit SOURCES ${download_test_dir}/tst_${name}.cpp LIBS qorvin_download)
 endforeach()
 
+# The tag writer, read back with TagLib.
+qorvin_add_test(NAME tst_songtags LABEL unit SOURCES ${download_test_dir}/tst_songtags.cpp
+  LIBS qorvin_download qorvin_base PkgConfig::QORVIN_TAGLIB)
+
 # The queue over real sockets against the local service, in process.
 qorvin_add_test(NAME tst_downloadqueue LABEL e2e
   SOURCES ${download_test_dir}/tst_downloadqueue.cpp ${download_test_dir}/queuetestrig.h

@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: MIT
+#include "base/gbktext.h"
+#include "download/songtags.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <taglib/apetag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/urllinkframe.h>
+
+using namespace Qorvin;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Fixture
+{
+    Bare,       // frames only
+    GbkLatin1,  // ID3v2.3 text in GBK flagged Latin-1, an ID3v1 tag in GBK and an APE tag
+    CafeLatin1, // a true Latin-1 singer
+    Utf8V24,    // an ID3v2.4 tag in UTF-8
+    Cover,      // a cover picture and an ID3v1 tag
+    Advert,     // a web address as comment and as link, beside a real comment
+    Empty,      // no bytes at all
+};
+
+// MPEG-1 Layer III frame headers with filler: what matters is that not one byte changes.
+QByteArray audioBytes()
+{
+    QByteArray audio;
+    for (int frame = 0; frame < 40; ++frame) {
+        audio += QByteArray("\xFF\xFB\x18\xC4", 4);
+        for (int i = 0; i < 140; ++i)
+            audio += char((frame * 31 + i * 7) & 0x7F);
+    }
+    return audio;
+}
+
+TagLib::String gbkAsLatin1(const QString& text)
+{
+    const QByteArray bytes = gbkBytes(text).value();
+    return TagLib::String(TagLib::ByteVector(bytes.constData(), uint(bytes.size())), TagLib::String::Latin1);
+}
+
+TagLib::String utf8(const QString& text)
+{
+    return TagLib::String(text.toUtf8().toStdString(), TagLib::String::UTF8);
+}
+
+QString qt(const TagLib::String& text)
+{
+    return QString::fromStdString(text.to8Bit(true));
+}
+
+void addText(TagLib::ID3v2::Tag* tag, const char* id, const TagLib::String& text, TagLib::String::Type type)
+{
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, type);
+    frame->setText(text);
+    tag->addFrame(frame);
+}
+
+void addComment(TagLib::ID3v2::Tag* tag, const QString& text)
+{
+    auto* frame = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF16);
+    frame->setText(utf8(text));
+    tag->addFrame(frame);
+}
+
+void makeFixture(const QString& path, Fixture fixture)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (fixture != Fixture::Empty)
+        file.write(audioBytes());
+    file.close();
+    if (fixture == Fixture::Bare || fixture == Fixture::Empty)
+        return;
+
+    TagLib::MPEG::File mpeg(QFile::encodeName(path).constData(), false);
+    TagLib::ID3v2::Tag* tag = mpeg.ID3v2Tag(true);
+    int tags = TagLib::MPEG::File::ID3v2;
+    TagLib::ID3v2::Version version = TagLib::ID3v2::v3;
+    switch (fixture) {
+    case Fixture::GbkLatin1:
+        addText(tag, "TIT2", gbkAsLatin1(u"如梦令"_s), TagLib::String::Latin1);
+        addText(tag, "TPE1", gbkAsLatin1(u"李清照"_s), TagLib::String::Latin1);
+        addText(tag, "TALB", gbkAsLatin1(u"宋词"_s), TagLib::String::Latin1);
+        mpeg.ID3v1Tag(true)->setArtist(gbkAsLatin1(u"李清照"_s));
+        mpeg.APETag(true)->setArtist(utf8(u"李清照"_s));
+        tags |= TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::APE;
+        break;
+    case Fixture::CafeLatin1:
+        addText(tag, "TPE1", TagLib::String("Café", TagLib::String::UTF8), TagLib::String::Latin1);
+        break;
+    case Fixture::Utf8V24:
+        addText(tag, "TIT2", utf8(u"旧名"_s), TagLib::String::UTF8);
+        addText(tag, "TALB", utf8(u"新歌"_s), TagLib::String::UTF8);
+        version = TagLib::ID3v2::v4;
+        break;
+    case Fixture::Cover: {
+        auto* cover = new TagLib::ID3v2::AttachedPictureFrame;
+        cover->setMimeType("image/jpeg");
+        cover->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        cover->setPicture(TagLib::ByteVector("\xFF\xD8\xFF\xE0 not really a picture \xFF\xD9"));
+        tag->addFrame(cover);
+        mpeg.ID3v1Tag(true)->setTitle(gbkAsLatin1(u"旧名"_s));
+        tags |= TagLib::MPEG::File::ID3v1;
+        break;
+    }
+    case Fixture::Advert: {
+        addComment(tag, u"www.mp3.example"_s);
+        addComment(tag, u"好听"_s);
+        auto* link = new TagLib::ID3v2::UserUrlLinkFrame(TagLib::String::Latin1);
+        link->setUrl("http://www.mp3.example/");
+        tag->addFrame(link);
+        break;
+    }
+    case Fixture::Bare:
+    case Fixture::Empty:
+        break;
+    }
+    QVERIFY(mpeg.save(tags, TagLib::File::StripNone, version));
+}
+
+QString textOf(TagLib::ID3v2::Tag* tag, const char* id)
+{
+    const TagLib::ID3v2::FrameList frames = tag->frameList(id);
+    return frames.isEmpty() ? QString() : qt(frames.front()->toString());
+}
+
+} // namespace
+
+class TestSongTags : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesTheRowIntoARepairedTag_data();
+    void writesTheRowIntoARepairedTag();
+};
+
+void TestSongTags::writesTheRowIntoARepairedTag_data()
+{
+    QTest::addColumn<Fixture>("fixture");
+    QTest::addColumn<QString>("pageTitle");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("singer");
+    QTest::addColumn<QString>("album");
+    QTest::addColumn<int>("comments");
+
+    QTest::newRow("name and singer") << Fixture::Bare << u"水调歌头 - 苏轼"_s << true << u"水调歌头"_s
+                                     << u"苏轼"_s << u"宋词三百首"_s << 0;
+    QTest::newRow("quality mark belongs to neither") << Fixture::Bare << u"念奴娇 - 苏轼 [128K]"_s << true
+                                                     << u"念奴娇"_s << u"苏轼"_s << u"宋词三百首"_s << 0;
+    QTest::newRow("bare name keeps the file's singer, GBK repaired")
+        << Fixture::GbkLatin1 << u"如梦令"_s << true << u"如梦令"_s << u"李清照"_s << u"宋词"_s << 0;
+    QTest::newRow("true Latin-1 stays") << Fixture::CafeLatin1 << u"Chanson"_s << true << u"Chanson"_s
+                                        << u"Café"_s << u"宋词三百首"_s << 0;
+    QTest::newRow("ID3v2.4 UTF-8 becomes ID3v2.3") << Fixture::Utf8V24 << u"蝶恋花 - 柳永"_s << true
+                                                   << u"蝶恋花"_s << u"柳永"_s << u"新歌"_s << 0;
+    QTest::newRow("cover kept, ID3v1 dropped") << Fixture::Cover << u"青玉案 - 辛弃疾"_s << true
+                                               << u"青玉案"_s << u"辛弃疾"_s << u"宋词三百首"_s << 0;
+    QTest::newRow("web address adverts dropped") << Fixture::Advert << u"雨霖铃 - 柳永"_s << true
+                                                 << u"雨霖铃"_s << u"柳永"_s << u"宋词三百首"_s << 1;
+    QTest::newRow("name outside GBK") << Fixture::Bare << u"\U00020000 - 苏轼"_s << true << u"\U00020000"_s
+                                      << u"苏轼"_s << u"宋词三百首"_s << 0;
+    QTest::newRow("empty file") << Fixture::Empty << u"水调歌头 - 苏轼"_s << false << QString() << QString()
+                                << QString() << 0;
+}
+
+void TestSongTags::writesTheRowIntoARepairedTag()
+{
+    QFETCH(Fixture, fixture);
+    QFETCH(QString, pageTitle);
+    QFETCH(bool, ok);
+    QFETCH(QString, name);
+    QFETCH(QString, singer);
+    QFETCH(QString, album);
+    QFETCH(int, comments);
+
+    QTemporaryDir dir;
+    const QString source = dir.filePath(u"song.mp3.part"_s);
+    const QString tagged = dir.filePath(u"song.mp3.tagging"_s);
+    makeFixture(source, fixture);
+    QFile sourceFile(source);
+    QVERIFY(sourceFile.open(QIODevice::ReadOnly));
+    const QByteArray sourceBytes = sourceFile.readAll();
+    sourceFile.close();
+
+    const TagWriteResult result = writeTaggedCopy(source, tagged, {pageTitle, u"宋词三百首"_s, 7});
+    QCOMPARE(result.ok, ok);
+    QVERIFY(sourceFile.open(QIODevice::ReadOnly));
+    QCOMPARE(sourceFile.readAll(), sourceBytes); // the source is only read
+    if (!ok) {
+        QVERIFY(!result.errorString.isEmpty());
+        QVERIFY(!QFile::exists(tagged));
+        return;
+    }
+
+    QFile taggedFile(tagged);
+    QVERIFY(taggedFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = taggedFile.readAll();
+    TagLib::MPEG::File mpeg(QFile::encodeName(tagged).constData(), false);
+    QVERIFY(mpeg.hasID3v2Tag());
+    QVERIFY(!mpeg.hasID3v1Tag());
+    QVERIFY(!mpeg.hasAPETag());
+    TagLib::ID3v2::Tag* tag = mpeg.ID3v2Tag();
+    QCOMPARE(tag->header()->majorVersion(), 3u);
+    QCOMPARE(bytes.mid(tag->header()->completeTagSize()), audioBytes());
+
+    QCOMPARE(textOf(tag, "TIT2"), name);
+    QCOMPARE(textOf(tag, "TPE1"), singer);
+    QCOMPARE(textOf(tag, "TALB"), album);
+    QCOMPARE(textOf(tag, "TRCK"), u"7"_s);
+    for (const char* id : {"TIT2", "TPE1"}) {
+        const auto* frame = dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(tag->frameList(id).front());
+        const bool latin1 = frame->toString().isLatin1();
+        QCOMPARE(frame->textEncoding(), latin1 ? frame->textEncoding() : TagLib::String::UTF16);
+    }
+    QCOMPARE(int(tag->frameList("COMM").size()), comments);
+    QVERIFY(tag->frameList("WXXX").isEmpty());
+    QCOMPARE(tag->frameList("APIC").size(), fixture == Fixture::Cover ? 1u : 0u);
+}
+
+QTEST_GUILESS_MAIN(TestSongTags)
+#include "tst_songtags.moc"
