@@ -1,13 +1,58 @@
 // SPDX-License-Identifier: MIT
 #include "download/songfilename.h"
 
+#include "download/songtitle.h"
+
+#include <QHash>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace Qorvin {
 
 namespace {
 
+// Room below the file system's 255 bytes for ".part.json" and " (1000)" after a song's name.
 constexpr int MaxNameBytes = 200;
+constexpr int MaxFolderBytes = 255;
+
+const QRegularExpression& fieldPattern()
+{
+    static const QRegularExpression field(QStringLiteral("\\{([a-z]*)\\}"));
+    return field;
+}
+
+const QStringList& fieldNames()
+{
+    static const QStringList names{QStringLiteral("title"), QStringLiteral("name"), QStringLiteral("singer"),
+                                   QStringLiteral("n"), QStringLiteral("keyword")};
+    return names;
+}
+
+// One segment of a template with its fields filled in; *hadEmptyField tells whether a field
+// stood for nothing.
+QString expandedSegment(const QString& segment, const QHash<QString, QString>& values, bool* hadEmptyField)
+{
+    QString text;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& match : fieldPattern().globalMatch(segment)) {
+        text += segment.mid(from, match.capturedStart() - from);
+        const QString value = values.value(match.captured(1));
+        *hadEmptyField = *hadEmptyField || value.isEmpty();
+        text += value;
+        from = match.capturedEnd();
+    }
+    return text + segment.mid(from);
+}
+
+// What an empty field leaves behind: blanks, "-" and "." at either end, doubled " - " between.
+QString withoutDanglingSeparators(QString text)
+{
+    static const QRegularExpression doubled(QStringLiteral("\\s*-\\s*(?:-\\s*)+"));
+    static const QRegularExpression ends(QStringLiteral("^[\\s\\-.]+|[\\s\\-.]+$"));
+    text.replace(doubled, QStringLiteral(" - "));
+    text.remove(ends);
+    return text;
+}
 
 bool isIllegalInName(QChar c)
 {
@@ -116,6 +161,56 @@ QString songFileName(const QString& plainTitle, const QUrl& link, int songNumber
     if (stem.isEmpty())
         stem = QStringLiteral("歌曲%1").arg(songNumber);
     return stem + extension;
+}
+
+QString nameTemplateProblem(const QString& nameTemplate)
+{
+    const QString withoutFields = QString(nameTemplate).remove(fieldPattern());
+    if (withoutFields.contains(u'{') || withoutFields.contains(u'}'))
+        return QStringLiteral("文件名模板中的花括号不成对，或字段名有误：%1").arg(nameTemplate);
+    bool anyField = false;
+    for (const QRegularExpressionMatch& match : fieldPattern().globalMatch(nameTemplate)) {
+        if (!fieldNames().contains(match.captured(1)))
+            return QStringLiteral("文件名模板中没有这个字段：{%1}（可用 {title} {name} {singer} {n} {keyword}）")
+                .arg(match.captured(1));
+        anyField = true;
+    }
+    if (!anyField)
+        return QStringLiteral("文件名模板里至少要有一个字段，比如 {title}");
+    return {};
+}
+
+QString songRelativePath(const QString& nameTemplate, const SongNameFields& fields, const QUrl& link)
+{
+    const SongTitleParts parts = splitSongTitle(fields.title);
+    const QHash<QString, QString> values{
+        {QStringLiteral("title"), fields.title.trimmed()},
+        {QStringLiteral("name"), parts.name},
+        {QStringLiteral("singer"), parts.singer},
+        {QStringLiteral("n"), fields.number > 0 ? QStringLiteral("%1").arg(fields.number, fields.numberWidth, 10, QChar(u'0'))
+                                                : QString()},
+        {QStringLiteral("keyword"), fields.keyword.trimmed()},
+    };
+    QStringList segments = nameTemplate.split(u'/');
+    const QString fileSegment = segments.takeLast();
+    QStringList path;
+    for (const QString& segment : std::as_const(segments)) {
+        bool hadEmptyField = false;
+        QString folder = expandedSegment(segment, values, &hadEmptyField);
+        if (hadEmptyField)
+            folder = withoutDanglingSeparators(folder);
+        folder = safeFileStem(folder, MaxFolderBytes);
+        if (!folder.isEmpty())
+            path << folder;
+    }
+    bool hadEmptyField = false;
+    QString stem = expandedSegment(fileSegment, values, &hadEmptyField);
+    if (hadEmptyField)
+        stem = withoutDanglingSeparators(stem);
+    const QString extension = QStringLiteral(".mp3");
+    stem = safeFileStem(stem, MaxNameBytes - int(extension.size()));
+    path << (stem.isEmpty() ? songFileName(fields.title, link, fields.number) : stem + extension);
+    return path.join(u'/');
 }
 
 QString numberedFileName(const QString& fileName, int copy)

@@ -18,6 +18,10 @@ private slots:
     void fileNames();
     void hostileTitlesStayInTheFolder_data();
     void hostileTitlesStayInTheFolder();
+    void templatePaths_data();
+    void templatePaths();
+    void templateProblems_data();
+    void templateProblems();
     void numberedCopies_data();
     void numberedCopies();
 };
@@ -90,6 +94,68 @@ void TestSongFileName::hostileTitlesStayInTheFolder()
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(name);
     QCOMPARE(QFileInfo(path).absolutePath(), QDir(dir.path()).absolutePath());
+}
+
+void TestSongFileName::templatePaths_data()
+{
+    QTest::addColumn<QString>("nameTemplate");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("expected");
+
+    const QString song = u"水调歌头 - 苏轼 [128K]"_s;
+    QTest::newRow("title as the page shows it") << u"{title}"_s << song << 3 << u"水调歌头 - 苏轼 [128K].mp3"_s;
+    QTest::newRow("singer first") << u"{singer} - {name}"_s << song << 3 << u"苏轼 - 水调歌头.mp3"_s;
+    QTest::newRow("folder per singer") << u"{singer}/{name}"_s << song << 3 << u"苏轼/水调歌头.mp3"_s;
+    QTest::newRow("row zero-padded") << u"{n}. {title}"_s << u"春"_s << 3 << u"003. 春.mp3"_s;
+    QTest::newRow("keyword folder") << u"{keyword}/{n} {name}"_s << u"春"_s << 12 << u"宋词/012 春.mp3"_s;
+    QTest::newRow("no singer: no dangling dash") << u"{singer} - {name}"_s << u"春"_s << 1 << u"春.mp3"_s;
+    QTest::newRow("no singer: no empty folder") << u"{singer}/{name}"_s << u"春"_s << 1 << u"春.mp3"_s;
+    QTest::newRow("no row: no leading dot") << u"{n}. {title}"_s << u"春"_s << 0 << u"春.mp3"_s;
+    QTest::newRow("nothing left takes the title") << u"{singer}"_s << u"春"_s << 1 << u"春.mp3"_s;
+    QTest::newRow("hostile singer stays one folder")
+        << u"{singer}/{name}"_s << u"a - ../../etc"_s << 1 << u"_.._etc/a.mp3"_s;
+    QTest::newRow("parent folder as a field") << u"{singer}/{name}"_s << u"a - .."_s << 1 << u"a.mp3"_s;
+    QTest::newRow("illegal characters per segment")
+        << u"{singer}/{name}"_s << u"a:b? - c*d"_s << 1 << u"c_d/a_b_.mp3"_s;
+    QTest::newRow("leading dot and trailing blanks")
+        << u"{singer}/{name}"_s << u".a  - .b. "_s << 1 << u"b/a.mp3"_s;
+    // 300 characters of 3 bytes: a folder keeps 85 (255 bytes), a file name 65 and ".mp3".
+    QTest::newRow("300 Chinese characters")
+        << u"{singer}/{name}"_s << u"春"_s.repeated(300) + u" - "_s + u"秋"_s.repeated(300) << 1
+        << u"秋"_s.repeated(85) + u"/"_s + u"春"_s.repeated(65) + u".mp3"_s;
+}
+
+void TestSongFileName::templatePaths()
+{
+    QFETCH(QString, nameTemplate);
+    QFETCH(QString, title);
+    QFETCH(int, number);
+    QFETCH(QString, expected);
+    const SongNameFields fields{title, number, 3, u"宋词"_s};
+    const QString path = songRelativePath(nameTemplate, fields, QUrl(u"http://a.example/m/123.mp3"_s));
+    QCOMPARE(path, expected);
+    for (const QString& segment : path.split(u'/'))
+        QVERIFY(segment.toUtf8().size() <= 255 && !segment.startsWith(u'.'));
+}
+
+void TestSongFileName::templateProblems_data()
+{
+    QTest::addColumn<QString>("nameTemplate");
+    QTest::addColumn<bool>("usable");
+
+    QTest::newRow("default") << QString::fromUtf16(DefaultNameTemplate) << true;
+    QTest::newRow("every field") << u"{keyword}/{singer}/{n}. {name} ({title})"_s << true;
+    QTest::newRow("unknown field") << u"{artist} - {name}"_s << false;
+    QTest::newRow("unclosed brace") << u"{name"_s << false;
+    QTest::newRow("no field") << u"song"_s << false;
+}
+
+void TestSongFileName::templateProblems()
+{
+    QFETCH(QString, nameTemplate);
+    QFETCH(bool, usable);
+    QCOMPARE(nameTemplateProblem(nameTemplate).isEmpty(), usable);
 }
 
 void TestSongFileName::numberedCopies_data()
