@@ -29,9 +29,11 @@ add_library(qorvin_localservice_audio STATIC
   melody.cpp melody.h
   mp3encoder.cpp mp3encoder.h
   songaudio.cpp songaudio.h
+  periodtags.cpp periodtags.h
   byterange.cpp byterange.h)
 target_include_directories(qorvin_localservice_audio SYSTEM PRIVATE ${QORVIN_LAME_INCLUDE_DIR})
-target_link_libraries(qorvin_localservice_audio PUBLIC Qt6::Core PRIVATE ${QORVIN_LAME_LIBRARY} qorvin_options)
+target_link_libraries(qorvin_localservice_audio
+  PUBLIC Qt6::Core qorvin_localservice_pages PRIVATE ${QORVIN_LAME_LIBRARY} qorvin_base qorvin_options)
 
 find_path(QORVIN_HTTP_PARSER_INCLUDE_DIR http_parser.h)
 find_library(QORVIN_HTTP_PARSER_LIBRARY http_parser)

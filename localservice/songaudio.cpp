@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/songaudio.h"
 
+#include "localservice/catalogue.h"
 #include "localservice/melody.h"
 #include "localservice/mp3encoder.h"
+#include "localservice/periodtags.h"
 #include "localservice/seededhash.h"
 
 #include <QDateTime>
@@ -52,26 +54,6 @@ const Tunes& tunes()
     return encoded;
 }
 
-// An ID3v2.3 tag holding the title "歌曲 <id>" in UTF-16, as many players write it.
-QByteArray id3TagOf(SongId id)
-{
-    const QString title = QStringLiteral("歌曲 %1").arg(id);
-    QByteArray text("\x01\xFF\xFE", 3); // UTF-16 with a little-endian byte order mark
-    for (const QChar c : title) {
-        text += char(c.unicode() & 0xFF);
-        text += char(c.unicode() >> 8);
-    }
-    QByteArray frame("TIT2");
-    for (int shift = 24; shift >= 0; shift -= 8)
-        frame += char((text.size() >> shift) & 0xFF);
-    frame += QByteArray(2, '\0') + text;
-
-    QByteArray tag("ID3\x03\x00\x00", 6);
-    for (int shift = 21; shift >= 0; shift -= 7) // the tag size is "syncsafe": 7 bits a byte
-        tag += char((frame.size() >> shift) & 0x7F);
-    return tag + frame;
-}
-
 QByteArray lastModifiedOf(SongId id)
 {
     const QDateTime base(QDate(2005, 1, 1), QTime(0, 0), Qt::UTC);
@@ -95,12 +77,19 @@ QByteArray SongFile::read(qint64 offset, qint64 length) const
         length -= fromTag;
     }
     const qint64 tuneBytes = m_tune.size();
+    const qint64 trailerStart = m_tag.size() + m_frameCount * FrameBytes;
     qint64 at = (m_firstFrame * FrameBytes + offset - m_tag.size()) % tuneBytes;
-    while (length > 0) {
-        const qint64 run = qMin(length, tuneBytes - at);
+    qint64 frameBytes = qMax<qint64>(0, qMin(length, trailerStart - offset));
+    length -= frameBytes;
+    while (frameBytes > 0) {
+        const qint64 run = qMin(frameBytes, tuneBytes - at);
         bytes.append(m_tune.constData() + at, run);
-        length -= run;
+        frameBytes -= run;
         at = 0;
+    }
+    if (length > 0) {
+        const qint64 fromTrailer = qMax(offset, trailerStart) - trailerStart;
+        bytes.append(m_trailer.constData() + fromTrailer, length);
     }
     return bytes;
 }
@@ -118,14 +107,19 @@ SongFile SongAudio::fileOf(SongId id)
     file.m_tune = all[size_t(hash % TuneCount)];
     if (!file.isValid())
         return file;
-    if ((hash >> 8) % 2 == 0)
-        file.m_tag = id3TagOf(id);
+    const Catalogue& catalogue = Catalogue::builtIn();
+    const PeriodTags tags = periodTagsOf(id, id >= 0 && id < catalogue.size() ? &catalogue.song(id) : nullptr);
+    file.m_tag = tags.front;
+    file.m_trailer = tags.back;
     const qint64 frames = file.m_tune.size() / SongFile::FrameBytes;
     file.m_firstFrame = qint64((hash >> 16) % std::uint64_t(frames));
     const qint64 target =
         MinFileBytes + qint64((hash >> 24) % std::uint64_t(MaxFileBytes - MinFileBytes + 1));
-    file.m_frameCount = (target - file.m_tag.size()) / SongFile::FrameBytes;
-    file.m_etag = '"' + QByteArray::number(seededHash(std::uint64_t(id), 91), 16) + '-' +
+    file.m_frameCount = (target - file.m_tag.size() - file.m_trailer.size()) / SongFile::FrameBytes;
+    // The tags are part of the validator: a file whose tags change is another file.
+    const std::uint64_t tagsHash = qHashBits(file.m_tag.constData(), size_t(file.m_tag.size()), 0) ^
+                                   qHashBits(file.m_trailer.constData(), size_t(file.m_trailer.size()), 1);
+    file.m_etag = '"' + QByteArray::number(seededHash(std::uint64_t(id), 91) ^ tagsHash, 16) + '-' +
                   QByteArray::number(file.size()) + '"';
     file.m_lastModified = lastModifiedOf(id);
     return file;

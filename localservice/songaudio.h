@@ -7,8 +7,9 @@
 
 namespace Qorvin::LocalService {
 
-// One song's MP3 file, described rather than held: a few kilobytes of encoded tune, repeated
-// frame by frame from a frame of the song's own up to a length fixed per song. Any part of it is
+// One song's MP3 file, described rather than held: the tags of its time (localservice/periodtags.h)
+// around a few kilobytes of encoded tune, repeated frame by frame from a frame of the song's own
+// up to a length fixed per song. Any part of it is
 // made on demand, so serving a file costs a copy of the bytes sent and nothing more.
 class SongFile
 {
@@ -17,7 +18,7 @@ public:
 
     // False when the encoder failed: there is no file to serve.
     bool isValid() const { return !m_tune.isEmpty(); }
-    qint64 size() const { return m_tag.size() + m_frameCount * FrameBytes; }
+    qint64 size() const { return m_tag.size() + m_frameCount * FrameBytes + m_trailer.size(); }
 
     // Bytes [offset, offset + length), cut at the end of the file.
     QByteArray read(qint64 offset, qint64 length) const;
@@ -32,7 +33,8 @@ public:
 private:
     friend class SongAudio;
 
-    QByteArray m_tag;  // an ID3v2 tag before the frames, or nothing
+    QByteArray m_tag;     // an ID3v2 tag before the frames, or nothing
+    QByteArray m_trailer; // an ID3v1 tag after them, or nothing
     QByteArray m_tune; // whole frames, shared by every song of the same tune
     qint64 m_firstFrame = 0;
     qint64 m_frameCount = 0;

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "base/gbktext.h"
+#include "localservice/catalogue.h"
 #include "localservice/melody.h"
+#include "localservice/periodtags.h"
 #include "localservice/songaudio.h"
 
 #include <QTest>
@@ -34,6 +37,17 @@ int frameCount(const QByteArray& mp3, qsizetype from)
             return -1;
     }
     return frames;
+}
+
+// The first song whose file carries tags of this kind.
+SongId firstSongOf(PeriodTagKind kind)
+{
+    const Catalogue& catalogue = Catalogue::builtIn();
+    for (SongId id = 0; id < catalogue.size(); ++id) {
+        if (periodTagsOf(id, &catalogue.song(id)).kind == kind)
+            return id;
+    }
+    return -1;
 }
 
 struct Decoded
@@ -79,6 +93,8 @@ private slots:
     void filesAreWholeFramesOfARealisticSize_data();
     void filesAreWholeFramesOfARealisticSize();
     void sameSongSameFileOtherSongOtherFile();
+    void tagsOfTheTime_data();
+    void tagsOfTheTime();
     void piecesMatchTheWholeFile_data();
     void piecesMatchTheWholeFile();
     void decodesToTheRepeatedMelody();
@@ -111,10 +127,12 @@ void TestSongAudio::filesAreWholeFramesOfARealisticSize()
              qPrintable(QString::number(file.size())));
     const QByteArray mp3 = SongAudio::fileBytes(id);
     QCOMPARE(mp3.size(), file.size());
-    // An ID3v2 tag or a frame first, as a downloader checks; then frames to the very end.
+    // An ID3v2 tag or a frame first, as a downloader checks; then frames to the end or to an
+    // ID3v1 tag.
     const qsizetype tag = tagLength(mp3);
     QVERIFY(tag > 0 || uchar(mp3[0]) == 0xFF);
-    QVERIFY(frameCount(mp3, tag) > 0);
+    const qsizetype trailer = mp3.right(128).startsWith("TAG") ? 128 : 0;
+    QVERIFY(frameCount(mp3.chopped(trailer), tag) > 0);
 }
 
 void TestSongAudio::sameSongSameFileOtherSongOtherFile()
@@ -132,18 +150,67 @@ void TestSongAudio::sameSongSameFileOtherSongOtherFile()
     QVERIFY(sizes.size() > 15);
 }
 
+void TestSongAudio::tagsOfTheTime_data()
+{
+    QTest::addColumn<PeriodTagKind>("kind");
+    QTest::addColumn<bool>("gbk");       // title and singer as GBK bytes marked Latin-1, an ID3v1 tag
+    QTest::addColumn<bool>("cover");     // a JPEG picture
+    QTest::addColumn<bool>("advert");    // the advert comment
+    QTest::addColumn<double>("share");   // of the catalogue's songs, roughly
+
+    QTest::newRow("GBK") << PeriodTagKind::GbkAsLatin1 << true << false << false << 1.0 / 6;
+    QTest::newRow("GBK and advert") << PeriodTagKind::GbkAsLatin1WithAdvert << true << false << true << 1.0 / 6;
+    QTest::newRow("UTF-16 and cover") << PeriodTagKind::Utf16WithCover << false << true << false << 1.0 / 6;
+    QTest::newRow("UTF-16 and advert") << PeriodTagKind::Utf16WithAdvert << false << false << true << 1.0 / 12;
+    QTest::newRow("none") << PeriodTagKind::None << false << false << false << 5.0 / 12;
+}
+
+void TestSongAudio::tagsOfTheTime()
+{
+    QFETCH(PeriodTagKind, kind);
+    QFETCH(bool, gbk);
+    QFETCH(bool, cover);
+    QFETCH(bool, advert);
+    QFETCH(double, share);
+
+    const SongId id = firstSongOf(kind);
+    QVERIFY(id >= 0);
+    const Song& song = Catalogue::builtIn().song(id);
+    const QByteArray mp3 = SongAudio::fileBytes(id);
+    QCOMPARE(mp3.startsWith("ID3\x03"), kind != PeriodTagKind::None);
+    const QByteArray tag = mp3.first(tagLength(mp3));
+    const QByteArray gbkName = Qorvin::gbkBytes(song.name).value_or(QByteArray());
+    // A text frame of encoding 0 (Latin-1) whose bytes are the name's GBK bytes.
+    const QByteArray latin1Title =
+        "TIT2" + QByteArray(3, '\0') + char(gbkName.size() + 1) + QByteArray(3, '\0') + gbkName;
+    QCOMPARE(tag.contains(latin1Title), gbk);
+    QCOMPARE(mp3.right(128).startsWith("TAG" + gbkName.left(30).left(2)), gbk);
+    QCOMPARE(tag.contains("\xFF\xD8\xFF"), cover);
+    QCOMPARE(tag.contains("www.mp3.example"), advert);
+
+    int count = 0;
+    const int songs = 1200;
+    for (SongId other = 0; other < songs; ++other)
+        count += periodTagsOf(other, &Catalogue::builtIn().song(other)).kind == kind ? 1 : 0;
+    QVERIFY2(qAbs(double(count) / songs - share) < 0.04, qPrintable(QString::number(count)));
+}
+
 void TestSongAudio::piecesMatchTheWholeFile_data()
 {
     QTest::addColumn<SongId>("id");
     QTest::addColumn<qint64>("offset");
     QTest::addColumn<qint64>("length");
-    // Song 0 begins with a tag, song 1 with a frame (the test below checks which).
-    QTest::newRow("start") << SongId(0) << qint64(0) << qint64(100);
-    QTest::newRow("across the tag's end") << SongId(0) << qint64(20) << qint64(300);
-    QTest::newRow("one byte") << SongId(0) << qint64(12345) << qint64(1);
-    QTest::newRow("across several repeats") << SongId(1) << qint64(70000) << qint64(200000);
-    QTest::newRow("to the end and past it") << SongId(1) << qint64(-1000) << qint64(5000);
-    QTest::newRow("past the end") << SongId(1) << qint64(0) << qint64(0);
+    // One song with tags before and after its frames, one with none (the test below checks which).
+    const SongId tagged = firstSongOf(PeriodTagKind::GbkAsLatin1);
+    const SongId bare = firstSongOf(PeriodTagKind::None);
+    QTest::newRow("start") << tagged << qint64(0) << qint64(100);
+    QTest::newRow("across the tag's end") << tagged << qint64(20) << qint64(300);
+    QTest::newRow("one byte") << tagged << qint64(12345) << qint64(1);
+    QTest::newRow("across the trailer's start") << tagged << qint64(-200) << qint64(150);
+    QTest::newRow("inside the trailer") << tagged << qint64(-100) << qint64(50);
+    QTest::newRow("across several repeats") << bare << qint64(70000) << qint64(200000);
+    QTest::newRow("to the end and past it") << bare << qint64(-1000) << qint64(5000);
+    QTest::newRow("past the end") << bare << qint64(0) << qint64(0);
 }
 
 void TestSongAudio::piecesMatchTheWholeFile()
@@ -151,8 +218,8 @@ void TestSongAudio::piecesMatchTheWholeFile()
     QFETCH(SongId, id);
     QFETCH(qint64, offset);
     QFETCH(qint64, length);
-    QVERIFY(SongAudio::fileBytes(0).startsWith("ID3"));
-    QCOMPARE(uchar(SongAudio::fileBytes(1)[0]), uchar(0xFF));
+    QVERIFY(SongAudio::fileBytes(firstSongOf(PeriodTagKind::GbkAsLatin1)).right(128).startsWith("TAG"));
+    QCOMPARE(uchar(SongAudio::fileBytes(firstSongOf(PeriodTagKind::None))[0]), uchar(0xFF));
     const SongFile file = SongAudio::fileOf(id);
     const QByteArray whole = SongAudio::fileBytes(id);
     if (offset < 0)
@@ -166,7 +233,9 @@ void TestSongAudio::decodesToTheRepeatedMelody()
 {
     const QByteArray mp3 = SongAudio::fileBytes(1448);
     const int frames = frameCount(mp3, tagLength(mp3));
-    const Decoded sound = decoded(mp3);
+    // A player skips the ID3v2 tag by its size before it looks for frames: a cover picture holds
+    // bytes that would pass for a frame header.
+    const Decoded sound = decoded(mp3.mid(tagLength(mp3)));
     QCOMPARE(sound.sampleRate, MelodySampleRate);
     QCOMPARE(sound.channels, 1);
     // Every repeated frame decodes on its own: a frame's worth of samples each, give or take the
