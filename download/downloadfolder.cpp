@@ -66,6 +66,27 @@ void rememberDownloadBaseFolder(const QString& folder)
         settings.setValue(settingsKey(), QDir::cleanPath(folder));
 }
 
+QString rememberedNameTemplate()
+{
+    const QString chosen = programSettings().value(QStringLiteral("download/nameTemplate")).toString();
+    return nameTemplateProblem(chosen).isEmpty() ? chosen : QString::fromUtf16(DefaultNameTemplate);
+}
+
+void rememberNameTemplate(const QString& nameTemplate)
+{
+    programSettings().setValue(QStringLiteral("download/nameTemplate"), nameTemplate);
+}
+
+bool rememberedWriteTags()
+{
+    return programSettings().value(QStringLiteral("download/writeTags"), true).toBool();
+}
+
+void rememberWriteTags(bool writeTags)
+{
+    programSettings().setValue(QStringLiteral("download/writeTags"), writeTags);
+}
+
 QString batchFolder(const QString& keyword)
 {
     return batchFolder(downloadBaseFolder(), keyword);
