@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // MP3 Qorvin: one window, no settings. Of a command line it knows only --help and --version,
 // answered before any display is opened, so that scripts and package checks can ask.
-#include "download/downloadqueue.h"
-#include "app/window/fonts.h"
-#include "app/window/frmmain.h"
 #include "app/browser/softwarerendering.h"
 #include "app/downloads/songdownloads.h"
+#include "app/window/fonts.h"
+#include "app/window/frmmain.h"
+#include "download/downloadqueue.h"
 
 #include <QApplication>
+#include <QNetworkProxyFactory>
 
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,8 @@ int main(int argc, char* argv[])
     Qorvin::installFontSubstitutions();
     QApplication::setFont(Qorvin::defaultWindowFont());
 
+    // The songs go the way the browser's pages go: through the system proxy (http_proxy).
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     // One download queue for the program; it outlives the window, which only shows it.
     Qorvin::DownloadQueue downloads;
     Qorvin::frmMain window;

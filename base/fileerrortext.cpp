@@ -36,7 +36,7 @@ QString reasonFor(const QString& filePath, int systemError)
     case ENOTDIR:
         return u"文件夹不存在"_s;
     default:
-        return u"无法写入文件"_s;
+        return u"无法写入文件（"_s + qt_error_string(systemError) + u"）"_s;
     }
 }
 

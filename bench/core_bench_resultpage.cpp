@@ -29,7 +29,7 @@ void BM_ResultPageWriter(benchmark::State& state)
     QTemporaryDir dir;
     const QString path = dir.filePath(u"result.htm"_s);
     for (auto _ : state) {
-        const Qorvin::WriteResult result = Qorvin::ResultPageWriter(path, u"月亮"_s, titles, links);
+        const Qorvin::Outcome result = Qorvin::ResultPageWriter(path, u"月亮"_s, titles, links);
         if (!result.ok)
             state.SkipWithError(result.errorString.toStdString().c_str());
     }

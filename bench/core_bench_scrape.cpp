@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The search result scraper on result pages of 30 and 3,000 records, against the literal reader
 // that copies the rest of the page at every cut.
-#include "tests/scrape/literalscrapers.h"
 #include "scrape/scrapers.h"
+#include "tests/scrape/literalscrapers.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,12 +3,12 @@
 // what the program adds (innerHTML, serializer, scrapers, dispatcher, writer) on top of the
 // engine, on the offscreen platform and on an X display (xcb). Also the start of the program to a
 // window that takes input, and peak memory.
-#include "app/window/frmmain.h"
-#include "tests/e2e/serviceprocess.h"
 #include "app/browser/softwarerendering.h"
-#include "bench/virtualdisplay.h"
 #include "app/browser/webbrowser.h"
 #include "app/demo/windowdriver.h"
+#include "app/window/frmmain.h"
+#include "bench/virtualdisplay.h"
+#include "tests/e2e/serviceprocess.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,22 +2,13 @@
 #include "cli/clibrowser.h"
 
 #include "app/legacyhtml/legacyinnerhtml.h"
-#include "search/navigationurl.h"
 #include "cli/pagedecoding.h"
 #include "crawlstate/queryurl.h"
+#include "search/navigationurl.h"
 
 #include <QTimer>
 
 namespace Qorvin::Cli {
-
-namespace {
-
-bool sameDocument(const QUrl& a, const QUrl& b)
-{
-    return a.adjusted(QUrl::RemoveFragment) == b.adjusted(QUrl::RemoveFragment);
-}
-
-} // namespace
 
 CliBrowser::CliBrowser(QObject* parent) : QObject(parent), m_fetcher(this)
 {
@@ -30,10 +21,8 @@ void CliBrowser::Navigate(const QString& url)
     ++m_navigation; // the last request wins: whatever an earlier one was to raise is dropped
     m_fetcher.cancel();
     m_heldUrl.clear();
-    if (target.isLocalFile()) {
-        m_resultPageRequested = true;
+    if (target.isLocalFile())
         return;
-    }
     if (url == intermediatePageUrl()) {
         m_innerHtml.clear();
         m_documentUrl = target;

@@ -4,8 +4,8 @@
 // same text.
 #pragma once
 
-#include "crawlstate/crawlbrowser.h"
 #include "cli/pagefetcher.h"
+#include "crawlstate/crawlbrowser.h"
 
 #include <QObject>
 #include <QString>
@@ -29,8 +29,6 @@ public:
     void setVisible(bool) override {}
     QString innerHtml() const override { return m_innerHtml; }
 
-    PageFetcher& fetcher() { return m_fetcher; }
-
     // While held, a page asked for waits, so whoever handles the page on hand can still end the
     // crawl before the next request goes out; release() sends the latest one asked for.
     void hold() { m_held = true; }
@@ -38,7 +36,6 @@ public:
 
     // The latest page that could not be fetched, even after the retries.
     const FetchedPage& lastFailure() const { return m_lastFailure; }
-    bool resultPageRequested() const { return m_resultPageRequested; }
 
 signals:
     // A page is in (or given up on, with no text: nothing on it to scrape) and innerHtml holds it.
@@ -58,7 +55,6 @@ private:
     QUrl m_heldUrl;
     quint64 m_navigation = 0;
     bool m_held = false;
-    bool m_resultPageRequested = false;
 };
 
 } // namespace Qorvin::Cli

@@ -6,8 +6,8 @@
 
 #include "cli/clibrowser.h"
 #include "cli/cliwindow.h"
-#include "search/crawlcontroller.h"
 #include "cli/progressline.h"
+#include "search/crawlcontroller.h"
 
 #include <QEventLoop>
 #include <QObject>
@@ -48,8 +48,6 @@ public:
 
     // Ends the crawl as the stop label would: the songs so far are written. For Ctrl-C.
     void interrupt();
-
-    CliBrowser& browser() { return m_browser; }
 
 private:
     CrawlOutcome run(const std::function<void()>& start);

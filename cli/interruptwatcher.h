@@ -22,8 +22,6 @@ public:
     InterruptWatcher(const InterruptWatcher&) = delete;
     InterruptWatcher& operator=(const InterruptWatcher&) = delete;
 
-    bool isActive() const { return m_notifier != nullptr; }
-
 signals:
     void interrupted();
 

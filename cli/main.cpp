@@ -3,12 +3,12 @@
 #include "cli/clioptions.h"
 #include "cli/crawlrun.h"
 #include "cli/environmentproxy.h"
+#include "cli/folderdownload.h"
 #include "cli/interruptwatcher.h"
-#include "download/playlist.h"
 #include "cli/progressline.h"
-#include "cli/songdownload.h"
 #include "cli/songoutput.h"
 #include "cli/topiccaptions.h"
+#include "download/playlist.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,7 +53,7 @@ int reportSongs(const CliOptions& options, const QList<DownloadRequest>& songs, 
     const QList<SongEntry> entries = songEntries(songs);
     printTo(stdout, options.json ? songsJson(entries) : songLines(entries));
     if (!options.m3uFile.isEmpty()) {
-        const DownloadFileResult written = writePlaylist(options.m3uFile, remotePlaylistEntries(songs));
+        const Outcome written = writePlaylist(options.m3uFile, remotePlaylistEntries(songs));
         if (!written.ok)
             exitCode = fail(ExitFailure, u"无法写入播放列表 "_s + QDir::toNativeSeparators(options.m3uFile) +
                                              u": "_s + written.errorString);
@@ -68,8 +68,8 @@ int reportSongs(const CliOptions& options, const QList<DownloadRequest>& songs, 
 int downloadSongs(const CliOptions& options, const QList<DownloadRequest>& songs, ProgressLine& progress,
                   InterruptWatcher& interrupts)
 {
-    SongDownload download(progress);
-    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &SongDownload::interrupt);
+    FolderDownload download(progress);
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &FolderDownload::interrupt);
     const DownloadSummary summary = download.run(songs, options.downloadDir);
     for (const QString& problem : summary.recordProblems)
         fail(ExitDone, problem);

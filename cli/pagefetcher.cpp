@@ -84,7 +84,7 @@ void PageFetcher::onReplyFinished(QNetworkReply* reply)
         page.errorString = reply->errorString();
         page.unreachable = status == 0 && isUnreachable(reply->error());
         if (m_triesLeft > 0) {
-            m_retryTimer.start(m_retryDelayMs);
+            m_retryTimer.start(RetryDelayMs);
             return;
         }
     }

@@ -38,9 +38,6 @@ public:
     // Starts fetching url; a fetch still running is dropped and reports nothing.
     void fetch(const QUrl& url);
     void cancel();
-    // How long a page may go without a byte before its try counts as failed.
-    void setStallTimeout(int milliseconds) { m_network.setTransferTimeout(milliseconds); }
-    void setRetryDelay(int milliseconds) { m_retryDelayMs = milliseconds; }
 
 signals:
     void finished(const Qorvin::Cli::FetchedPage& page);
@@ -54,7 +51,7 @@ private:
     QTimer m_retryTimer;
     QUrl m_url;
     int m_triesLeft = 0;
-    int m_retryDelayMs = 300;
+    static constexpr int RetryDelayMs = 300;
 };
 
 } // namespace Qorvin::Cli

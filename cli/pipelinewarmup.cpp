@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/pipelinewarmup.h"
 
-#include "base/gbktext.h"
 #include "app/legacyhtml/legacyinnerhtml.h"
+#include "base/gbktext.h"
 #include "cli/pagedecoding.h"
 #include "resultpage/resultpagewriter.h"
 

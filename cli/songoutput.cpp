@@ -34,7 +34,8 @@ QList<SongEntry> songEntries(const QList<DownloadRequest>& songs)
     QList<SongEntry> entries;
     entries.reserve(songs.size());
     for (const DownloadRequest& song : songs)
-        entries.append(SongEntry{song.title, song.url.isValid() ? QString::fromUtf8(song.url.toEncoded()) : QString()});
+        entries.append(
+            SongEntry{song.title, song.url.isValid() ? QString::fromUtf8(song.url.toEncoded()) : QString()});
     return entries;
 }
 

@@ -39,7 +39,7 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
     const QString partPath = partPathFor(targetPath);
     int errorNumber = 0;
     if (!syncFile(partPath, &errorNumber))
-        return {false, diskErrorReason(folder, partPath, errorNumber, QString()), {}, size};
+        return {false, diskErrorReason(folder, partPath, errorNumber), {}, size};
     // The folder is not synced after the rename: a crash may leave the synced file under its part
     // name, with its record, and the next start finds it complete (the server answers 416).
     // QFile::rename refuses a name that is taken, but between its look and the rename it falls back
@@ -60,7 +60,7 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
         }
         errorNumber = errno;
         if (!QFileInfo::exists(finalPath) || lastTry)
-            return {false, diskErrorReason(folder, finalPath, errorNumber, part.errorString()), {}, size};
+            return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size};
     }
 }
 

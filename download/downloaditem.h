@@ -2,6 +2,8 @@
 // The values the download queue hands out: one song's download and the progress of a batch.
 #pragma once
 
+#include "base/outcome.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -48,13 +50,6 @@ struct BatchResult
     int done = 0;
     int failed = 0;
     int cancelled = 0;
-};
-
-// The outcome of writing or reading one of the queue's files.
-struct DownloadFileResult
-{
-    bool ok = false;
-    QString errorString; // in Chinese
 };
 
 // The queue's progress over the items it holds (cancelled ones left out).

@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "download/downloadqueue.h"
 
+#include "download/completedfiles.h"
 #include "download/downloadtransfer.h"
 #include "download/partrecord.h"
-#include "download/playlist.h"
-#include "download/queuestore.h"
+#include "download/queuebatches.h"
+#include "download/queueentry.h"
+#include "download/queuestoremapping.h"
 #include "download/songfilename.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
@@ -25,35 +24,12 @@ namespace Qorvin {
 
 namespace {
 
-// Enough to recognise the songs of recent searches; the oldest are forgotten first.
-constexpr qsizetype MaxCompletedFiles = 5000;
-
 QString absoluteFolder(const QString& folder)
 {
     return QDir::cleanPath(QDir(folder).absolutePath());
 }
 
 } // namespace
-
-struct QueueEntry
-{
-    DownloadItem item;
-    DownloadTransfer* transfer = nullptr;
-    // The rate is measured over the progress ticks, smoothed so the figure does not jump.
-    qint64 rateBytes = 0;
-    QElapsedTimer rateClock;
-    double smoothedRate = 0;
-};
-
-struct QueueBatch
-{
-    int id = 0;
-    QString folder;
-    QString keyword;
-    QList<int> ids;                        // in page order
-    QHash<int, PlaylistEntry> doneEntries; // kept when an item is cleared from the list
-    bool reported = false;
-};
 
 class DownloadQueue::Private
 {
@@ -62,28 +38,30 @@ public:
     DownloadTiming timing;
     int maxConcurrent = 3;
     int nextId = 1;
-    int nextBatchId = 1;
     QString storePath;
     std::vector<std::unique_ptr<QueueEntry>> entries; // in the order they were added
     QHash<int, QueueEntry*> byId;
-    QHash<int, QueueBatch> batches;
-    QList<CompletedFile> completed;
+    QueueBatches batches;
+    CompletedFiles completed;
     QSet<int> changed;
     DiskJobs disk;
     QTimer progressTimer;
     QTimer saveTimer;
 
     QueueEntry* entry(int id) const { return byId.value(id); }
+    void append(std::unique_ptr<QueueEntry> entry)
+    {
+        byId.insert(entry->item.id, entry.get());
+        entries.push_back(std::move(entry));
+    }
 };
 
 DownloadQueue::DownloadQueue(QNetworkAccessManager* network, QObject* parent)
     : QObject(parent), d(std::make_unique<Private>())
 {
-    if (!network) {
-        // The songs go the way the browser's pages go: through the system proxy (http_proxy).
-        QNetworkProxyFactory::setUseSystemConfiguration(true);
+    // The program's main() chooses the proxy for every manager, this one included.
+    if (!network)
         network = new QNetworkAccessManager(this);
-    }
     d->network = network;
     d->storePath = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
                        .filePath(QStringLiteral("downloads.json"));
@@ -110,10 +88,7 @@ DownloadQueue::~DownloadQueue()
         if (QFileInfo::exists(partPathFor(item.targetPath)) || !QFileInfo::exists(item.targetPath))
             continue;
         item.state = DownloadState::Done;
-        d->completed.append(
-            {item.url.toString(QUrl::FullyEncoded), item.targetPath, QFileInfo(item.targetPath).size()});
-        QueueBatch& batch = d->batches[item.batchId];
-        batch.doneEntries.insert(item.id, {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
+        markDone(entry.get(), item.targetPath, QFileInfo(item.targetPath).size());
         scheduleSave();
     }
     if (d->saveTimer.isActive())
@@ -122,10 +97,7 @@ DownloadQueue::~DownloadQueue()
 
 int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword)
 {
-    QueueBatch& batch = d->batches[d->nextBatchId];
-    batch.id = d->nextBatchId++;
-    batch.folder = absoluteFolder(folder);
-    batch.keyword = keyword;
+    QueueBatch& batch = d->batches.open(absoluteFolder(folder), keyword);
     QSet<QString> reserved;
     for (const auto& entry : d->entries) {
         if (!isFinishedState(entry->item.state) || entry->item.state == DownloadState::Failed)
@@ -144,11 +116,9 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
             item.targetPath = QDir(batch.folder).filePath(fileName);
             item.state = DownloadState::Failed;
             item.failureReason = QStringLiteral("链接不是可下载的网络地址");
-        } else if (const CompletedFile* done = completedIn(batch.folder, item.url)) {
-            item.targetPath = done->path;
+        } else if (const CompletedFile* done = d->completed.find(batch.folder, item.url)) {
             item.state = DownloadState::Done;
-            item.bytesReceived = item.bytesTotal = done->size;
-            batch.doneEntries.insert(item.id, {item.title, QFileInfo(done->path).fileName()});
+            markDone(entry.get(), done->path, done->size);
         } else {
             item.targetPath = freeTargetPath(batch.folder, fileName, item.url, reserved);
             reserved.insert(item.targetPath);
@@ -156,8 +126,7 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
             item.bytesReceived = partSize;
         }
         batch.ids.append(item.id);
-        d->byId.insert(item.id, entry.get());
-        d->entries.push_back(std::move(entry));
+        d->append(std::move(entry));
         emit itemAdded(item.id);
     }
     startWaiting();
@@ -166,20 +135,6 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
     QMetaObject::invokeMethod(
         this, [this, id = batch.id] { finishBatchIfDone(id); }, Qt::QueuedConnection);
     return batch.id;
-}
-
-const CompletedFile* DownloadQueue::completedIn(const QString& folder, const QUrl& url) const
-{
-    const QString link = url.toString(QUrl::FullyEncoded);
-    for (qsizetype i = d->completed.size(); i > 0; --i) {
-        const CompletedFile& file = d->completed.at(i - 1);
-        if (file.url != link)
-            continue;
-        const QFileInfo info(file.path);
-        if (absoluteFolder(info.absolutePath()) == folder && info.isFile() && info.size() == file.size)
-            return &file;
-    }
-    return nullptr;
 }
 
 QString DownloadQueue::freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
@@ -328,11 +283,7 @@ void DownloadQueue::clearFinished()
         d->changed.remove(entry->item.id);
         return true;
     });
-    // A batch that has ended and shows no items any more is forgotten.
-    d->batches.removeIf([this](const QHash<int, QueueBatch>::iterator& batch) {
-        return batch->reported && std::none_of(batch->ids.cbegin(), batch->ids.cend(),
-                                               [this](int id) { return d->byId.contains(id); });
-    });
+    d->batches.forgetEnded([this](int id) { return d->byId.contains(id); });
     for (int id : std::as_const(removed))
         emit itemRemoved(id);
     scheduleSave();
@@ -396,9 +347,7 @@ void DownloadQueue::start(QueueEntry* entry)
     connect(entry->transfer, &DownloadTransfer::bytesComplete, this, &DownloadQueue::startWaiting);
     connect(entry->transfer, &DownloadTransfer::finished, this,
             [this, id](const TransferOutcome& outcome) { onTransferFinished(id, outcome); });
-    entry->rateBytes = entry->item.bytesReceived;
-    entry->rateClock.start();
-    entry->smoothedRate = 0;
+    entry->restartRate();
     setState(entry, DownloadState::Downloading);
     if (!d->progressTimer.isActive())
         d->progressTimer.start();
@@ -423,8 +372,8 @@ void DownloadQueue::setState(QueueEntry* entry, DownloadState state, const QStri
     if (state != DownloadState::Downloading)
         item.bytesPerSecond = 0;
     // The batch is open again: its end is announced, and its playlist written, once more.
-    if (auto batch = d->batches.find(item.batchId); batch != d->batches.end() && !isFinishedState(state))
-        batch->reported = false;
+    if (!isFinishedState(state))
+        d->batches.reopen(item.batchId);
     d->changed.remove(item.id);
     emit itemChanged(item.id);
     scheduleSave();
@@ -439,13 +388,7 @@ void DownloadQueue::onTransferFinished(int id, const TransferOutcome& outcome)
     entry->transfer = nullptr;
     DownloadItem& item = entry->item;
     if (outcome.ok) {
-        item.targetPath = outcome.finalPath;
-        item.bytesReceived = item.bytesTotal = outcome.size;
-        d->completed.append({item.url.toString(QUrl::FullyEncoded), outcome.finalPath, outcome.size});
-        if (d->completed.size() > MaxCompletedFiles)
-            d->completed.remove(0, d->completed.size() - MaxCompletedFiles);
-        QueueBatch& batch = d->batches[item.batchId];
-        batch.doneEntries.insert(id, {item.title, QDir(batch.folder).relativeFilePath(outcome.finalPath)});
+        markDone(entry, outcome.finalPath, outcome.size);
         setState(entry, DownloadState::Done);
     } else {
         item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
@@ -465,13 +408,7 @@ void DownloadQueue::reportProgress()
         DownloadItem& item = entry->item;
         item.bytesReceived = entry->transfer->bytesReceived();
         item.bytesTotal = entry->transfer->bytesTotal();
-        const qint64 elapsed = entry->rateClock.restart();
-        if (elapsed > 0) {
-            const double rate = double(item.bytesReceived - entry->rateBytes) * 1000.0 / double(elapsed);
-            entry->smoothedRate = entry->smoothedRate == 0 ? rate : 0.7 * entry->smoothedRate + 0.3 * rate;
-            item.bytesPerSecond = qMax<qint64>(0, qint64(entry->smoothedRate));
-        }
-        entry->rateBytes = item.bytesReceived;
+        entry->measureRate();
         d->changed.insert(item.id);
     }
     const QSet<int> changed = std::exchange(d->changed, {});
@@ -483,42 +420,26 @@ void DownloadQueue::reportProgress()
         d->progressTimer.stop();
 }
 
+void DownloadQueue::markDone(QueueEntry* entry, const QString& filePath, qint64 size)
+{
+    DownloadItem& item = entry->item;
+    item.targetPath = filePath;
+    item.bytesReceived = item.bytesTotal = size;
+    d->completed.add(item.url, filePath, size);
+    d->batches.recordDone(item.batchId, item.id, item.title, filePath);
+}
+
 void DownloadQueue::finishBatchIfDone(int batchId)
 {
-    auto found = d->batches.find(batchId);
-    if (found == d->batches.end() || found->reported)
+    const std::optional<BatchResult> result =
+        d->batches.finishIfDone(batchId, [this](int id) -> std::optional<DownloadState> {
+            const QueueEntry* entry = d->entry(id);
+            return entry ? std::optional(entry->item.state) : std::nullopt;
+        });
+    if (!result)
         return;
-    QueueBatch& batch = *found;
-    BatchResult result;
-    result.batchId = batch.id;
-    result.folder = batch.folder;
-    result.keyword = batch.keyword;
-    QList<PlaylistEntry> playlist;
-    for (int id : std::as_const(batch.ids)) {
-        const QueueEntry* entry = d->entry(id);
-        const DownloadState state = entry ? entry->item.state : DownloadState::Done;
-        if (!isFinishedState(state))
-            return;
-        if (state == DownloadState::Failed)
-            ++result.failed;
-        else if (state == DownloadState::Cancelled)
-            ++result.cancelled;
-        else if (batch.doneEntries.contains(id)) {
-            ++result.done;
-            playlist.append(batch.doneEntries.value(id));
-        }
-    }
-    batch.reported = true;
-    if (!playlist.isEmpty() && !batch.keyword.isEmpty()) {
-        const QString path = QDir(batch.folder).filePath(playlistFileName(batch.keyword));
-        const DownloadFileResult written = writePlaylist(path, playlist);
-        if (written.ok)
-            result.playlistPath = path;
-        else
-            result.playlistError = written.errorString;
-    }
     scheduleSave();
-    emit batchFinished(result);
+    emit batchFinished(*result);
 }
 
 void DownloadQueue::scheduleSave()
@@ -527,80 +448,31 @@ void DownloadQueue::scheduleSave()
         d->saveTimer.start(d->timing.saveDelayMs);
 }
 
-DownloadFileResult DownloadQueue::save()
+Outcome DownloadQueue::save()
 {
     d->saveTimer.stop();
     if (d->storePath.isEmpty())
         return {true, {}};
-    QueueStore store;
-    store.completed = d->completed;
-    QList<int> batchIds = d->batches.keys();
-    std::sort(batchIds.begin(), batchIds.end()); // the order they were added in
-    for (int batchId : std::as_const(batchIds)) {
-        const QueueBatch& batch = *d->batches.constFind(batchId);
-        StoredBatch stored{batch.folder, batch.keyword, batch.reported, {}};
-        bool unfinished = false;
-        for (int id : batch.ids) {
-            const QueueEntry* entry = d->entry(id);
-            if (!entry) {
-                if (batch.doneEntries.contains(id)) {
-                    DownloadItem done;
-                    done.title = batch.doneEntries.value(id).title;
-                    done.targetPath = QDir(batch.folder).filePath(batch.doneEntries.value(id).location);
-                    done.state = DownloadState::Done;
-                    stored.items.append(done);
-                }
-                continue;
-            }
-            const DownloadState state = entry->item.state;
-            if (state == DownloadState::Cancelled)
-                continue;
-            unfinished = unfinished || state != DownloadState::Done;
-            stored.items.append(entry->item);
-        }
-        if (unfinished)
-            store.batches.append(stored);
-    }
-    return writeQueueStore(d->storePath, store);
+    return writeQueueStore(
+        d->storePath,
+        storeOfQueue(
+            d->batches, [this](int id) -> const QueueEntry* { return d->entry(id); }, d->completed));
 }
 
-DownloadFileResult DownloadQueue::load()
+Outcome DownloadQueue::load()
 {
     QueueStore store;
-    const DownloadFileResult read = readQueueStore(d->storePath, &store);
+    const Outcome read = readQueueStore(d->storePath, &store);
     if (!read.ok)
         return read;
-    d->completed = store.completed;
-    for (const StoredBatch& stored : std::as_const(store.batches)) {
-        QueueBatch& batch = d->batches[d->nextBatchId];
-        batch.id = d->nextBatchId++;
-        batch.folder = stored.folder;
-        batch.keyword = stored.keyword;
-        batch.reported = stored.reported;
-        for (const DownloadItem& storedItem : stored.items) {
-            auto entry = std::make_unique<QueueEntry>();
-            DownloadItem& item = entry->item;
-            item = storedItem;
-            item.id = d->nextId++;
-            item.batchId = batch.id;
-            // Nothing restarts by itself after a start of the program: the user resumes.
-            if (!isFinishedState(item.state))
-                item.state = DownloadState::Paused;
-            if (item.state == DownloadState::Done) {
-                item.bytesReceived = item.bytesTotal = QFileInfo(item.targetPath).size();
-                batch.doneEntries.insert(item.id,
-                                         {item.title, QDir(batch.folder).relativeFilePath(item.targetPath)});
-            } else {
-                item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
-                const PartRecord record = d->disk.readRecord(item.targetPath);
-                item.bytesTotal =
-                    record.url == item.url.toString(QUrl::FullyEncoded) ? record.expectedSize : -1;
-            }
-            batch.ids.append(item.id);
-            d->byId.insert(item.id, entry.get());
-            d->entries.push_back(std::move(entry));
-            emit itemAdded(item.id);
-        }
+    d->completed.setList(store.completed);
+    auto restored = restoreQueue(store, d->batches, d->nextId, [this](const QString& targetPath) {
+        return d->disk.readRecord(targetPath);
+    });
+    for (auto& entry : restored) {
+        const int id = entry->item.id;
+        d->append(std::move(entry));
+        emit itemAdded(id);
     }
     return {true, {}};
 }

@@ -17,7 +17,6 @@ class QNetworkAccessManager;
 
 namespace Qorvin {
 
-struct CompletedFile;
 struct QueueEntry;
 struct TransferOutcome;
 
@@ -26,7 +25,7 @@ class DownloadQueue : public QObject
     Q_OBJECT
 
 public:
-    // Without a manager the queue makes its own, which goes through the system proxy (http_proxy).
+    // Without a manager the queue makes its own, which goes through the application's proxy.
     explicit DownloadQueue(QNetworkAccessManager* network = nullptr, QObject* parent = nullptr);
     ~DownloadQueue() override;
 
@@ -64,9 +63,9 @@ public:
     void setStorePath(const QString& path);
     // Brings back the stored items, each paused (or failed, as it was). Fails with the reason when
     // the store exists but cannot be read; a missing store is an empty queue.
-    DownloadFileResult load();
+    Outcome load();
     // Stores the unfinished items now (the queue also does this by itself shortly after changes).
-    DownloadFileResult save();
+    Outcome save();
 
 signals:
     void itemAdded(int id);
@@ -79,12 +78,14 @@ private:
     class Private;
     QString freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
                            const QSet<QString>& reserved) const;
-    const CompletedFile* completedIn(const QString& folder, const QUrl& url) const;
     void startWaiting();
     void start(QueueEntry* entry);
     void stopTransfer(QueueEntry* entry);
     void setState(QueueEntry* entry, DownloadState state, const QString& reason = {});
     void onTransferFinished(int id, const TransferOutcome& outcome);
+    // The item's file is complete: it counts as one of its batch's songs and is recognised when
+    // its address is asked for again.
+    void markDone(QueueEntry* entry, const QString& filePath, qint64 size);
     void reportProgress();
     void finishBatchIfDone(int batchId);
     void scheduleSave();

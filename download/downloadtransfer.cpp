@@ -148,7 +148,7 @@ void DownloadTransfer::dropReply()
 
 QString DownloadTransfer::diskReason(int errorNumber) const
 {
-    return diskErrorReason(m_folder, m_part.fileName(), errorNumber, m_part.errorString());
+    return diskErrorReason(m_folder, m_part.fileName(), errorNumber);
 }
 
 void DownloadTransfer::beginAttempt()

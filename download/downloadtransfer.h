@@ -70,7 +70,6 @@ private:
     bool truncatePart();
     void afterReply(std::function<void()> action);
     QString diskReason(int errorNumber) const;
-    QString finalPathFree() const;
 
     void onFinalized(quint64 token, const TransferOutcome& outcome);
 

@@ -30,7 +30,7 @@ QByteArray playlistBytes(const QList<PlaylistEntry>& entries)
     return bytes;
 }
 
-DownloadFileResult writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries)
+Outcome writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries)
 {
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))

@@ -22,7 +22,7 @@ struct PlaylistEntry
 QByteArray playlistBytes(const QList<PlaylistEntry>& entries);
 
 // Writes the playlist atomically; an existing file stays whole when writing fails.
-DownloadFileResult writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries);
+Outcome writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries);
 
 // The links of a result page as a remote playlist: plain titles and absolute URLs, in page order.
 // Links without a usable address are left out.

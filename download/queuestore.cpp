@@ -68,7 +68,7 @@ DownloadItem itemFrom(const QJsonObject& object)
 
 } // namespace
 
-DownloadFileResult writeQueueStore(const QString& filePath, const QueueStore& store)
+Outcome writeQueueStore(const QString& filePath, const QueueStore& store)
 {
     QJsonArray batches;
     for (const StoredBatch& batch : store.batches) {
@@ -99,7 +99,7 @@ DownloadFileResult writeQueueStore(const QString& filePath, const QueueStore& st
     return {true, {}};
 }
 
-DownloadFileResult readQueueStore(const QString& filePath, QueueStore* store)
+Outcome readQueueStore(const QString& filePath, QueueStore* store)
 {
     *store = {};
     QFile file(filePath);

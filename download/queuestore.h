@@ -31,9 +31,9 @@ struct QueueStore
 };
 
 // Writes the store atomically (QSaveFile) as JSON.
-DownloadFileResult writeQueueStore(const QString& filePath, const QueueStore& store);
+Outcome writeQueueStore(const QString& filePath, const QueueStore& store);
 
 // A missing file is an empty store; an unreadable or malformed one fails with the reason.
-DownloadFileResult readQueueStore(const QString& filePath, QueueStore* store);
+Outcome readQueueStore(const QString& filePath, QueueStore* store);
 
 } // namespace Qorvin

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/pagegenerator.h"
 
-#include "localservice/gbkcodec.h"
 #include "crawlstate/queryurl.h"
+#include "localservice/gbkcodec.h"
 #include "localservice/recordtraits.h"
 
 #include <QByteArray>

@@ -160,8 +160,8 @@ QByteArray resultPageBytes(const QString& keyword, const QStringList& titles, co
     return buildPage(page, keyword, titles, links);
 }
 
-WriteResult ResultPageWriter(const QString& filePath, const QString& keyword, const QStringList& titles,
-                             const QStringList& links)
+Outcome ResultPageWriter(const QString& filePath, const QString& keyword, const QStringList& titles,
+                         const QStringList& links)
 {
     if (const std::optional<QString> reason = refusal(titles, links))
         return {false, *reason};

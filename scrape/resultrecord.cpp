@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "scrape/resultrecord.h"
 
+#include "base/trimspaces.h"
 #include "scrape/scrapetext.h"
 #include "scrape/textops.h"
-#include "base/trimspaces.h"
 
 namespace Qorvin {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "base/trimspaces.h"
 #include "scrape/markerfinder.h"
 #include "scrape/scrapers.h"
 #include "scrape/scrapetext.h"
 #include "scrape/textops.h"
-#include "base/trimspaces.h"
 
 namespace Qorvin {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "search/crawlcontroller.h"
 
-#include "search/countparser.h"
+#include "base/trimspaces.h"
 #include "crawlstate/queryurl.h"
 #include "resultpage/resultlocation.h"
 #include "resultpage/resultpagewriter.h"
 #include "scrape/scrapers.h"
+#include "search/countparser.h"
 #include "search/topictable.h"
-#include "base/trimspaces.h"
 
 namespace Qorvin {
 
@@ -261,7 +261,7 @@ ResultLocation CrawlController::currentResultLocation() const
 
 bool CrawlController::writeResultPage(const ResultLocation& location)
 {
-    const WriteResult result =
+    const Outcome result =
         ResultPageWriter(location.filePath, m_window.keywordText(), m_state.List1.items(), m_state.List2);
     if (result.ok)
         return true;

@@ -114,4 +114,12 @@ QUrl navigationUrl(const QString& address)
     return QUrl::fromEncoded(encodedNavigationAddress(address), QUrl::TolerantMode);
 }
 
+bool sameDocument(const QUrl& a, const QUrl& b)
+{
+    const auto documentPart = [](const QUrl& url) {
+        return url.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments);
+    };
+    return documentPart(a) == documentPart(b);
+}
+
 } // namespace Qorvin

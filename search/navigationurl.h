@@ -21,4 +21,7 @@ QByteArray encodedNavigationAddress(const QString& address);
 
 QUrl navigationUrl(const QString& address);
 
+// Two addresses name the same document: the fragment and "." or ".." segments do not count.
+bool sameDocument(const QUrl& a, const QUrl& b);
+
 } // namespace Qorvin

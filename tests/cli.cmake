@@ -7,7 +7,7 @@ foreach(name clioptions clipagedecoding clisongoutput cliproxy)
 endforeach()
 
 qorvin_add_test(NAME tst_cli_crawl LABEL e2e
-  SOURCES ${cli_test_dir}/tst_cli_crawl.cpp ${cli_test_dir}/cliprocess.h
+  SOURCES ${cli_test_dir}/tst_cli_crawl.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cliprocess.h
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
   LIBS Qt6::Network)
 target_compile_definitions(tst_cli_crawl PRIVATE

@@ -22,6 +22,6 @@ qorvin_add_e2e_test(tst_e2e_failingservice)
 qorvin_add_e2e_test(tst_e2e_stallingservice)
 
 # The window and the command line on the same service: the same requests and the same page.
-qorvin_add_e2e_test(tst_e2e_clisameness ${CMAKE_CURRENT_SOURCE_DIR}/cli/cliprocess.h)
+qorvin_add_e2e_test(tst_e2e_clisameness ${e2e_dir}/cliprocess.h)
 target_compile_definitions(tst_e2e_clisameness PRIVATE QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
 add_dependencies(tst_e2e_clisameness mp3qorvin-cli)

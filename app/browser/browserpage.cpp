@@ -2,6 +2,7 @@
 #include "app/browser/browserpage.h"
 
 #include "app/browser/navigationtracker.h"
+#include "search/navigationurl.h"
 
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineSettings>

@@ -1,23 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "app/browser/navigationtracker.h"
 
+#include "search/navigationurl.h"
+
 namespace Qorvin {
 
 namespace {
 
 constexpr qsizetype MaxReplacedUrls = 8;
 
-QUrl documentPart(const QUrl& url)
-{
-    return url.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments);
-}
-
 } // namespace
-
-bool sameDocument(const QUrl& a, const QUrl& b)
-{
-    return documentPart(a) == documentPart(b);
-}
 
 NavigationTracker::Serial NavigationTracker::begin(const QUrl& url)
 {

@@ -43,7 +43,4 @@ private:
     QList<QUrl> m_replacedUrls;
 };
 
-// Two addresses name the same document: the fragment and "." or ".." segments do not count.
-bool sameDocument(const QUrl& a, const QUrl& b);
-
 } // namespace Qorvin

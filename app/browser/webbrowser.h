@@ -2,9 +2,9 @@
 // WebBrowser1: the program's only way to the network and the view of the result page.
 #pragma once
 
-#include "crawlstate/crawlbrowser.h"
 #include "app/browser/navigationtracker.h"
 #include "app/browser/urlopener.h"
+#include "crawlstate/crawlbrowser.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-demo <keyword> <count>: the real window, offscreen, through one keyword search typed
 // as a person would; prints where result.htm is and its rows. For machines without a display.
-#include "app/window/fonts.h"
-#include "app/window/frmmain.h"
 #include "app/browser/softwarerendering.h"
 #include "app/demo/windowdriver.h"
+#include "app/window/fonts.h"
+#include "app/window/frmmain.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/demo/windowdriver.h"
 
-#include "search/crawlcontroller.h"
-#include "app/window/frmmain.h"
 #include "app/browser/webbrowser.h"
+#include "app/window/frmmain.h"
+#include "search/crawlcontroller.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

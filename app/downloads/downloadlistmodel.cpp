@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/downloads/downloadlistmodel.h"
 
-#include "download/downloadqueue.h"
 #include "app/downloads/transfertext.h"
+#include "download/downloadqueue.h"
 
 namespace Qorvin {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "app/downloads/downloadswindow.h"
 
-#include "download/downloadfolder.h"
 #include "app/downloads/downloadlistmodel.h"
-#include "download/downloadqueue.h"
 #include "app/downloads/progressdelegate.h"
 #include "app/downloads/transfertext.h"
+#include "download/downloadfolder.h"
+#include "download/downloadqueue.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -140,11 +140,6 @@ QList<int> DownloadsWindow::selectedIds() const
     for (int row : std::as_const(rows))
         ids.append(m_model->itemAt(row).id);
     return ids;
-}
-
-QString DownloadsWindow::totalText() const
-{
-    return m_total->text();
 }
 
 void DownloadsWindow::forSelected(void (DownloadQueue::*command)(int))

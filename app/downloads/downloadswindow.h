@@ -33,7 +33,6 @@ public:
     DownloadListModel* model() const { return m_model; }
     // The ids of the selected rows, top to bottom.
     QList<int> selectedIds() const;
-    QString totalText() const;
 
 private:
     QWidget* createFolderRow();

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "app/downloads/songdownloads.h"
 
-#include "download/downloadfolder.h"
-#include "download/downloadqueue.h"
+#include "app/browser/webbrowser.h"
 #include "app/downloads/downloadstatuspanel.h"
 #include "app/downloads/downloadswindow.h"
-#include "download/playlist.h"
 #include "app/downloads/resultsonglinks.h"
-#include "app/browser/webbrowser.h"
+#include "download/downloadfolder.h"
+#include "download/downloadqueue.h"
+#include "download/playlist.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
@@ -211,7 +211,7 @@ void SongDownloads::exportPlaylist(const QList<DownloadRequest>& songs)
                                                       QStringLiteral("播放列表 (*.m3u8 *.m3u)"));
     if (path.isEmpty())
         return;
-    const DownloadFileResult written = writePlaylist(path, entries);
+    const Outcome written = writePlaylist(path, entries);
     if (!written.ok)
         tell(QStringLiteral("播放列表未能写入：") + written.errorString);
 }
@@ -247,7 +247,7 @@ bool SongDownloads::confirmQuit()
         return false;
     // What was downloaded so far stays in the part files; the next run finds them in the store.
     m_queue.pauseAll();
-    const DownloadFileResult saved = m_queue.save();
+    const Outcome saved = m_queue.save();
     if (!saved.ok)
         tell(QStringLiteral("下载列表未能保存：") + saved.errorString);
     return true;
@@ -260,7 +260,7 @@ void SongDownloads::tell(const QString& text)
 
 void restoreStoredDownloads(DownloadQueue& queue, QWidget* window)
 {
-    const DownloadFileResult restored = queue.load();
+    const Outcome restored = queue.load();
     if (!restored.ok)
         QMessageBox::warning(window, window ? window->windowTitle() : QString(),
                              QStringLiteral("上次的下载列表无法读取：") + restored.errorString);

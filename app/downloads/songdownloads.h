@@ -3,10 +3,10 @@
 // status bar's downloads panel, the downloads window and the question before quitting.
 #pragma once
 
-#include "download/downloaditem.h"
-#include "download/downloadrequest.h"
 #include "app/downloads/downloadstatuspanel.h"
 #include "app/downloads/downloadswindow.h"
+#include "download/downloaditem.h"
+#include "download/downloadrequest.h"
 
 #include <QList>
 #include <QMenu>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "app/window/frmmain.h"
 
+#include "app/browser/webbrowser.h"
+#include "app/downloads/songdownloads.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/clickablepanel.h"
-#include "search/crawlcontroller.h"
 #include "app/window/designtexts.h"
 #include "app/window/framepacedtext.h"
-#include "crawlstate/queryurl.h"
-#include "app/downloads/songdownloads.h"
 #include "app/window/statusbar.h"
 #include "app/window/twips.h"
-#include "app/browser/webbrowser.h"
+#include "crawlstate/queryurl.h"
+#include "search/crawlcontroller.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 // gives it its controls (CrawlWindow), and WebBrowser1 is the crawl's browser.
 #pragma once
 
-#include "crawlstate/crawlwindow.h"
-#include "app/window/resizelayout.h"
 #include "app/browser/urlopener.h"
+#include "app/window/resizelayout.h"
+#include "crawlstate/crawlwindow.h"
 
 #include <QList>
 #include <QWidget>

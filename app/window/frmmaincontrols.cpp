@@ -3,6 +3,7 @@
 // fonts, pictures, stacking and tab order.
 #include "app/window/frmmain.h"
 
+#include "app/browser/webbrowser.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/clickablepanel.h"
 #include "app/window/designtexts.h"
@@ -10,9 +11,8 @@
 #include "app/window/framepacedtext.h"
 #include "app/window/pictures.h"
 #include "app/window/statusbar.h"
-#include "search/topictable.h"
 #include "app/window/twips.h"
-#include "app/browser/webbrowser.h"
+#include "search/topictable.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -2,8 +2,8 @@
 // Behind the search panel the engine's page is out of sight, so it draws nothing, yet it loads
 // and is read as ever; the result view brings it into sight and the return to the search home
 // takes it out again.
-#include "app/window/frmmain.h"
 #include "app/browser/webbrowser.h"
+#include "app/window/frmmain.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "search/crawlcontroller.h"
 #include "app/window/frmmain.h"
 #include "app/window/statusbar.h"
+#include "search/crawlcontroller.h"
 #include "search/topictable.h"
 
 #include <QApplication>

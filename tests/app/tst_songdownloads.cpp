@@ -2,18 +2,18 @@
 // Downloading from the result view against the real engine, offscreen: the song links read from
 // the page, the context menu, a left click on a link, the question before quitting; and the
 // downloads list, its cells and the status bar panel over a queue whose songs never arrive.
-#include "download/downloadfolder.h"
+#include "app/browser/webbrowser.h"
 #include "app/downloads/downloadlistmodel.h"
-#include "download/downloadqueue.h"
 #include "app/downloads/downloadstatuspanel.h"
-#include "app/window/frmmain.h"
-#include "crawlstate/queryurl.h"
-#include "resultpage/resultpagewriter.h"
 #include "app/downloads/resultsonglinks.h"
 #include "app/downloads/songdownloads.h"
-#include "app/legacyhtml/songlinktext.h"
 #include "app/downloads/transfertext.h"
-#include "app/browser/webbrowser.h"
+#include "app/legacyhtml/songlinktext.h"
+#include "app/window/frmmain.h"
+#include "crawlstate/queryurl.h"
+#include "download/downloadfolder.h"
+#include "download/downloadqueue.h"
+#include "resultpage/resultpagewriter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -457,9 +457,10 @@ void TestSongDownloads::listAndPanelFollowQueue()
     DownloadStatusPanel panel(t.queue, &bar);
     bar.show();
     QVERIFY(panel.isHidden());
-    const QList<int> ids = t.add(downloadRequests({{QStringLiteral("Rock &amp; Roll"), m_server.songLink(1)},
-                                                   {QStringLiteral("<b>红豆</b>"), m_server.songLink(2)},
-                                                   {QStringLiteral("无链接"), QStringLiteral("javascript:void(0)")}}));
+    const QList<int> ids =
+        t.add(downloadRequests({{QStringLiteral("Rock &amp; Roll"), m_server.songLink(1)},
+                                {QStringLiteral("<b>红豆</b>"), m_server.songLink(2)},
+                                {QStringLiteral("无链接"), QStringLiteral("javascript:void(0)")}}));
     QCOMPARE(model.rowCount(), 3);
     QCOMPARE(cell(model, 0, DownloadListModel::TitleColumn), QStringLiteral("Rock & Roll"));
     QCOMPARE(cell(model, 1, DownloadListModel::TitleColumn), QStringLiteral("红豆"));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/browser/navigationtracker.h"
+#include "search/navigationurl.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // WebBrowser1 against the real engine, offscreen, with a recording proxy standing in for the
 // service's hosts.
-#include "tests/browser/recordingproxy.h"
+#include "app/browser/webbrowser.h"
 #include "resultpage/resultpagewriter.h"
 #include "scrape/scrapers.h"
-#include "app/browser/webbrowser.h"
+#include "tests/browser/recordingproxy.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-cli against the local service: a search, a topic crawl, refusals, results that run
 // out, Ctrl-C, a service out of reach and one that fails now and then.
-#include "tests/cli/cliprocess.h"
+#include "tests/e2e/cliprocess.h"
 #include "tests/e2e/serviceprocess.h"
 
 #include <QDir>

@@ -69,10 +69,9 @@ void TestDownloadQueue::batchEqualsTheServiceAndWritesItsPlaylist()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString folder = m_dir->filePath(u"songs/春"_s);
-    const QList<DownloadRequest> links{songLink(m_server.port(), 10, u"Rock & Roll - 甲"_s),
-                                songLink(m_server.port(), 11, u"../../逃出"_s),
-                                songLink(m_server.port(), 12, QString()),
-                                songLink(m_server.port(), 13, u"Rock & Roll - 甲"_s)};
+    const QList<DownloadRequest> links{
+        songLink(m_server.port(), 10, u"Rock & Roll - 甲"_s), songLink(m_server.port(), 11, u"../../逃出"_s),
+        songLink(m_server.port(), 12, QString()), songLink(m_server.port(), 13, u"Rock & Roll - 甲"_s)};
     const QList<int> ids = addBatch(*queue, links, folder, u"春"_s);
     QCOMPARE(ids.size(), 4);
     QVERIFY(finished.wait(BatchWaitMs));
@@ -251,9 +250,10 @@ void TestDownloadQueue::pauseResumeAndCancelWhileWaiting()
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QString folder = m_dir->filePath(u"songs"_s);
     const QList<int> ids =
-        addBatch(*queue, {songLink(m_server.port(), 60, u"一"_s), songLink(m_server.port(), 61, u"二"_s),
-                    songLink(m_server.port(), 62, u"三"_s)},
-                   folder, u"数"_s);
+        addBatch(*queue,
+                 {songLink(m_server.port(), 60, u"一"_s), songLink(m_server.port(), 61, u"二"_s),
+                  songLink(m_server.port(), 62, u"三"_s)},
+                 folder, u"数"_s);
     QCOMPARE(queue->item(ids.at(0)).state, DownloadState::Downloading);
     QCOMPARE(queue->item(ids.at(1)).state, DownloadState::Waiting);
     queue->pause(ids.at(1));

@@ -92,7 +92,7 @@ void TestDownloadResume::droppedConnectionsResume()
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QList<DownloadRequest> links{songLink(server->port(), 100, u"甲"_s),
-                                songLink(server->port(), 101, u"乙"_s)};
+                                       songLink(server->port(), 101, u"乙"_s)};
     const QList<int> ids = addBatch(*queue, links, m_dir->path(), u"断"_s);
     QVERIFY(finished.wait(WaitMs));
 
@@ -194,7 +194,8 @@ void TestDownloadResume::silentServerTimesOut()
     timing.stallTimeoutMs = 300;
     queue->setTiming(timing);
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
-    const int id = addBatch(*queue, {songLink(silent.serverPort(), 1, u"壬"_s)}, m_dir->path(), u"壬"_s).at(0);
+    const int id =
+        addBatch(*queue, {songLink(silent.serverPort(), 1, u"壬"_s)}, m_dir->path(), u"壬"_s).at(0);
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Failed);
     QCOMPARE(queue->item(id).failureReason, u"1 秒没有收到数据"_s);
@@ -285,7 +286,7 @@ void TestDownloadResume::pauseResumeAndCancelMidDownload()
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
     const QList<int> ids =
         addBatch(*queue, {songLink(server->port(), 140, u"停"_s), songLink(server->port(), 141, u"消"_s)},
-                   m_dir->path(), u"停"_s);
+                 m_dir->path(), u"停"_s);
     QTRY_VERIFY_WITH_TIMEOUT(queue->item(ids.at(0)).bytesReceived > 200'000, WaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(queue->item(ids.at(1)).bytesReceived > 200'000, WaitMs);
 

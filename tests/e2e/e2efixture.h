@@ -3,9 +3,9 @@
 // fresh program window, offscreen, worked through the window driver.
 #pragma once
 
+#include "app/demo/windowdriver.h"
 #include "app/window/frmmain.h"
 #include "tests/e2e/serviceprocess.h"
-#include "app/demo/windowdriver.h"
 
 #include <QApplication>
 #include <QString>

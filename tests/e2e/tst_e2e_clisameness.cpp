@@ -2,7 +2,7 @@
 // The command line and the window on the same service, one after the other: the same requests
 // in the same order (less the topic crawl's stop at the maker's home page) and the same result
 // page, byte for byte.
-#include "tests/cli/cliprocess.h"
+#include "tests/e2e/cliprocess.h"
 #include "tests/e2e/e2efixture.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The whole program against the local service, worked by keyboard and mouse: keyword searches,
 // a topic crawl, a stop, a refused count.
+#include "app/browser/webbrowser.h"
 #include "search/crawlcontroller.h"
 #include "tests/e2e/e2efixture.h"
-#include "app/browser/webbrowser.h"
 
 #include <QFile>
 #include <QKeyEvent>

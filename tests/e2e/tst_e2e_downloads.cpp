@@ -2,15 +2,15 @@
 // The whole program against the local service: a 30-song search, then 下载全部链接 from the
 // result view's menu. Every file must hold the service's bytes, and the playlist must list them.
 // Built twice: once against a plain service, once against one that cuts every file's first answer.
-#include "download/downloadfolder.h"
-#include "download/downloadqueue.h"
+#include "app/browser/webbrowser.h"
 #include "app/downloads/downloadstatuspanel.h"
-#include "tests/e2e/e2efixture.h"
-#include "download/playlist.h"
-#include "localservice/songaudio.h"
 #include "app/downloads/songdownloads.h"
 #include "app/legacyhtml/songlinktext.h"
-#include "app/browser/webbrowser.h"
+#include "download/downloadfolder.h"
+#include "download/downloadqueue.h"
+#include "download/playlist.h"
+#include "localservice/songaudio.h"
+#include "tests/e2e/e2efixture.h"
 
 #include <QCryptographicHash>
 #include <QDir>

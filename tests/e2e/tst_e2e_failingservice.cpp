@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The whole program against a service that fails every second page, alternately with a 500 page
 // and a reset connection: the engine's error page counts as a page, and the crawl goes on.
-#include "tests/e2e/e2efixture.h"
 #include "app/browser/webbrowser.h"
+#include "tests/e2e/e2efixture.h"
 
 #include <QSet>
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The whole program against a service that leaves every third page half sent for ever: the crawl
 // waits, with no time limit, and a stop ends it at once with the songs found so far.
-#include "tests/e2e/e2efixture.h"
 #include "app/browser/webbrowser.h"
+#include "tests/e2e/e2efixture.h"
 
 #include <QLabel>
 #include <QTest>

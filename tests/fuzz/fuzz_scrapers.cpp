@@ -2,8 +2,8 @@
 // Any bytes, taken as a page in UTF-16 or UTF-8, through all three scrapers: the title and link
 // lists stay parallel, the text left is a tail of the page, and every result equals the literal
 // page reader's. The first bytes choose the wanted count, the stored titles and a stop.
-#include "tests/scrape/literalscrapers.h"
 #include "scrape/scrapers.h"
+#include "tests/scrape/literalscrapers.h"
 
 #include <QString>
 #include <QStringList>

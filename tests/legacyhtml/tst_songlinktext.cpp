@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "download/playlist.h"
 #include "app/legacyhtml/songlinktext.h"
+#include "download/playlist.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "tests/localservice/httpexchange.h"
 #include "localservice/localserver.h"
 #include "localservice/songaudio.h"
+#include "tests/localservice/httpexchange.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

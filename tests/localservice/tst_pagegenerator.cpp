@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "crawlstate/queryurl.h"
 #include "localservice/catalogue.h"
 #include "localservice/pagegenerator.h"
-#include "tests/localservice/pagemarkers.h"
-#include "crawlstate/queryurl.h"
 #include "localservice/recordtraits.h"
+#include "tests/localservice/pagemarkers.h"
 
 #include <QSet>
 #include <QTest>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tests/resultpage/pagelines.h"
 #include "resultpage/resultpagewriter.h"
+#include "tests/resultpage/pagelines.h"
 
 #include <QDir>
 #include <QFile>
@@ -295,7 +295,7 @@ void TestResultPageWriter::tooFewLinksFailsCleanly()
     const QString path = dir.filePath(QStringLiteral("result.htm"));
     QVERIFY(writeFile(path, "old page"));
     const QStringList titles = numbered(QStringLiteral("t%1"), 3);
-    const WriteResult result = ResultPageWriter(path, QStringLiteral("k"), titles, {QStringLiteral("l1")});
+    const Outcome result = ResultPageWriter(path, QStringLiteral("k"), titles, {QStringLiteral("l1")});
     QVERIFY(!result.ok);
     QVERIFY(!result.errorString.isEmpty());
     QCOMPARE(readAll(path), QByteArray("old page"));
@@ -320,7 +320,7 @@ void TestResultPageWriter::replacesExistingFile()
         QVERIFY(writeFile(path, oldContent));
     const QStringList titles = numbered(u"歌 %1"_s, 40);
     const QStringList links = numbered(QStringLiteral("http://h/%1.mp3"), 40);
-    const WriteResult result = ResultPageWriter(path, QStringLiteral("k"), titles, links);
+    const Outcome result = ResultPageWriter(path, QStringLiteral("k"), titles, links);
     QVERIFY2(result.ok, qPrintable(result.errorString));
     QCOMPARE(readAll(path), resultPageBytes(QStringLiteral("k"), titles, links));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("result.htm")});
@@ -343,7 +343,7 @@ void TestResultPageWriter::failedWriteKeepsOldFile()
     rlimit small = saved;
     small.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const WriteResult result = ResultPageWriter(path, QStringLiteral("k"), titles, links);
+    const Outcome result = ResultPageWriter(path, QStringLiteral("k"), titles, links);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -384,7 +384,7 @@ void TestResultPageWriter::unwritablePathFails()
         QVERIFY(QDir().mkdir(path));
         QVERIFY(writeFile(path + QStringLiteral("/inside"), "kept"));
     }
-    const WriteResult result = ResultPageWriter(path, QStringLiteral("k"), {}, {});
+    const Outcome result = ResultPageWriter(path, QStringLiteral("k"), {}, {});
     QVERIFY(!result.ok);
     QCOMPARE(result.errorString, reason + path);
     if (pathIsFolder)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The scrapers on pages cut off anywhere and on random code units: they never crash, keep the
 // title and link lists parallel, and leave an unread tail of the page they were given.
+#include "scrape/scrapers.h"
 #include "tests/scrape/literalscrapers.h"
 #include "tests/scrape/randompages.h"
-#include "scrape/scrapers.h"
 #include "tests/scrape/scrapetestenv.h"
 
 #include <QTest>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The scrapers against their literal reference on random pages, with pumps that stop, restart,
 // load another page or cut the text in between.
+#include "scrape/scrapers.h"
 #include "tests/scrape/literalscrapers.h"
 #include "tests/scrape/randompages.h"
-#include "scrape/scrapers.h"
 #include "tests/scrape/scrapetestenv.h"
 
 #include <QTest>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The scrapers on the pages of the local search service, as the program meets them in a crawl.
 #include "localservice/catalogue.h"
-#include "tests/scrape/literalscrapers.h"
 #include "localservice/pagegenerator.h"
-#include "scrape/scrapers.h"
-#include "tests/scrape/scrapetestenv.h"
 #include "localservice/topiclists.h"
+#include "scrape/scrapers.h"
+#include "tests/scrape/literalscrapers.h"
+#include "tests/scrape/scrapetestenv.h"
 
 #include <QSet>
 #include <QTest>

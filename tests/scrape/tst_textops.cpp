@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "scrape/textops.h"
 #include "base/trimspaces.h"
+#include "scrape/textops.h"
 
 #include <QTest>
 

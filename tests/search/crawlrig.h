@@ -3,10 +3,10 @@
 // the latest request, the way the browser lets the last navigation win.
 #pragma once
 
-#include "search/crawlcontroller.h"
-#include "tests/search/crawlfakes.h"
 #include "crawlstate/queryurl.h"
 #include "resultpage/resultlocation.h"
+#include "search/crawlcontroller.h"
+#include "tests/search/crawlfakes.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The controller's handlers one at a time: refusals, the two starts, the roads of a keyword
 // search and a topic crawl, and the ends of a crawl, including a result page that cannot be saved.
-#include "tests/search/crawlrig.h"
 #include "resultpage/resultpagewriter.h"
 #include "search/topictable.h"
+#include "tests/search/crawlrig.h"
 
 #include <QDir>
 #include <QTemporaryDir>

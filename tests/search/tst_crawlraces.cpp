@@ -2,8 +2,8 @@
 // Clicks and page loads that land while the controller or a scraper yields: the stop that the
 // readers honour after the yield, a crawl taken over mid-step, a nested page-loaded event, and
 // random events at random yields against the invariants of the crawl state.
-#include "tests/search/crawlrig.h"
 #include "search/topictable.h"
+#include "tests/search/crawlrig.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -224,11 +224,16 @@ void TestCrawlRaces::newestStartOwnsTheCrawl_data()
                             QStringLiteral("new31 - Singer"), QStringLiteral("new32 - Singer")};
     const QStringList topic{QStringLiteral("Alpha0 - Singer"), QStringLiteral("Beta0 - Singer"),
                             QStringLiteral("Gamma0 - Singer")};
-    QTest::newRow("keyword start, dispatcher yield") << false << "dispatcher" << "keyword" << fresh;
-    QTest::newRow("keyword start, list scraper") << true << "list" << "keyword" << fresh;
-    QTest::newRow("topic click, keyword scraper") << false << "scraper" << "topic" << topic;
-    QTest::newRow("topic click, link locator") << true << "locator" << "topic" << topic;
-    QTest::newRow("stop, the start's own yield") << false << "start" << "stop" << QStringList();
+    QTest::newRow("keyword start, dispatcher yield") << false << "dispatcher"
+                                                     << "keyword" << fresh;
+    QTest::newRow("keyword start, list scraper") << true << "list"
+                                                 << "keyword" << fresh;
+    QTest::newRow("topic click, keyword scraper") << false << "scraper"
+                                                  << "topic" << topic;
+    QTest::newRow("topic click, link locator") << true << "locator"
+                                               << "topic" << topic;
+    QTest::newRow("stop, the start's own yield") << false << "start"
+                                                 << "stop" << QStringList();
 }
 
 void TestCrawlRaces::newestStartOwnsTheCrawl()

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Both roads over the pages the local search service generates, as the browser would hand
 // them over: a keyword search that needs three result pages and a topic crawl over its list.
-#include "tests/search/crawlrig.h"
-#include "localservice/pagegenerator.h"
 #include "crawlstate/queryurl.h"
+#include "localservice/pagegenerator.h"
 #include "scrape/scrapers.h"
+#include "tests/search/crawlrig.h"
 
 #include <QTest>
 

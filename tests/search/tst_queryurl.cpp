@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The addresses the controller requests: the keyword query, its pages, the topic lists.
-#include "search/crawlcontroller.h"
-#include "tests/search/crawlfakes.h"
 #include "crawlstate/queryurl.h"
+#include "search/crawlcontroller.h"
 #include "search/topictable.h"
+#include "tests/search/crawlfakes.h"
 
 #include <QTest>
 

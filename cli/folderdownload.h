@@ -4,9 +4,9 @@
 // program's own, so a run into the same folder again skips them instead of saving copies.
 #pragma once
 
+#include "cli/progressline.h"
 #include "download/downloaditem.h"
 #include "download/downloadqueue.h"
-#include "cli/progressline.h"
 
 #include <QEventLoop>
 #include <QList>
@@ -27,7 +27,7 @@ struct DownloadSummary
     QStringList recordProblems;
 };
 
-class SongDownload : public QObject
+class FolderDownload : public QObject
 {
     Q_OBJECT
 
@@ -37,8 +37,8 @@ public:
     static QString defaultRecordPath();
 
     // An empty recordPath remembers nothing.
-    explicit SongDownload(ProgressLine& progress, const QString& recordPath = defaultRecordPath(),
-                          QObject* parent = nullptr);
+    explicit FolderDownload(ProgressLine& progress, const QString& recordPath = defaultRecordPath(),
+                            QObject* parent = nullptr);
 
     // Returns once every song is done or has failed, or once interrupted.
     DownloadSummary run(const QList<DownloadRequest>& songs, const QString& folder);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/songdownload.h"
+#include "cli/folderdownload.h"
 
 #include "download/queuestore.h"
 
@@ -10,28 +10,28 @@ namespace Qorvin::Cli {
 
 using namespace Qt::StringLiterals;
 
-QString SongDownload::defaultRecordPath()
+QString FolderDownload::defaultRecordPath()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     return folder.isEmpty() ? QString() : QDir(folder).filePath(u"cli-downloads.json"_s);
 }
 
-SongDownload::SongDownload(ProgressLine& progress, const QString& recordPath, QObject* parent)
+FolderDownload::FolderDownload(ProgressLine& progress, const QString& recordPath, QObject* parent)
     : QObject(parent), m_progress(progress), m_network(this), m_queue(&m_network, this)
 {
     m_queue.setStorePath(recordPath);
     connect(&m_queue, &DownloadQueue::itemChanged, this,
             [this] { m_progress.show(m_queue.progress().text()); });
-    connect(&m_queue, &DownloadQueue::batchFinished, this, &SongDownload::onBatchFinished);
+    connect(&m_queue, &DownloadQueue::batchFinished, this, &FolderDownload::onBatchFinished);
 }
 
-QString SongDownload::loadRecord()
+QString FolderDownload::loadRecord()
 {
     const QString path = m_queue.storePath();
     if (path.isEmpty())
         return {};
     QueueStore record;
-    const DownloadFileResult read = readQueueStore(path, &record);
+    const Outcome read = readQueueStore(path, &record);
     if (!read.ok)
         return read.errorString;
     // The songs of an earlier run cut short are not brought back: as paused items they would
@@ -39,15 +39,15 @@ QString SongDownload::loadRecord()
     // their part files itself when it has the same links.
     if (!record.batches.isEmpty()) {
         record.batches.clear();
-        const DownloadFileResult written = writeQueueStore(path, record);
+        const Outcome written = writeQueueStore(path, record);
         if (!written.ok)
             return written.errorString;
     }
-    const DownloadFileResult loaded = m_queue.load();
+    const Outcome loaded = m_queue.load();
     return loaded.ok ? QString() : loaded.errorString;
 }
 
-DownloadSummary SongDownload::run(const QList<DownloadRequest>& songs, const QString& folder)
+DownloadSummary FolderDownload::run(const QList<DownloadRequest>& songs, const QString& folder)
 {
     // Without the record the songs are still downloaded; complete ones may be saved again as copies.
     if (const QString problem = loadRecord(); !problem.isEmpty())
@@ -62,12 +62,12 @@ DownloadSummary SongDownload::run(const QList<DownloadRequest>& songs, const QSt
             m_summary.failures.append(item.title + u": "_s + item.failureReason);
     }
     // Also after Ctrl-C: the songs complete by then are skipped next time.
-    if (const DownloadFileResult saved = m_queue.save(); !saved.ok)
+    if (const Outcome saved = m_queue.save(); !saved.ok)
         m_summary.recordProblems.append(saved.errorString);
     return m_summary;
 }
 
-void SongDownload::interrupt()
+void FolderDownload::interrupt()
 {
     if (m_finished)
         return;
@@ -77,7 +77,7 @@ void SongDownload::interrupt()
     m_loop.quit();
 }
 
-void SongDownload::onBatchFinished(const BatchResult& result)
+void FolderDownload::onBatchFinished(const BatchResult& result)
 {
     // The queue runs one batch here; one that ends inside add() is this one too.
     if (m_batchId >= 0 && result.batchId != m_batchId)

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#include "download/completedfiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Qorvin {
+
+namespace {
+
+// Enough to recognise the songs of recent searches.
+constexpr qsizetype MaxCompletedFiles = 5000;
+
+} // namespace
+
+void CompletedFiles::add(const QUrl& url, const QString& path, qint64 size)
+{
+    const QString link = url.toString(QUrl::FullyEncoded);
+    m_files.removeIf([&](const CompletedFile& file) { return file.url == link && file.path == path; });
+    m_files.append({link, path, size});
+    if (m_files.size() > MaxCompletedFiles)
+        m_files.remove(0, m_files.size() - MaxCompletedFiles);
+}
+
+const CompletedFile* CompletedFiles::find(const QString& folder, const QUrl& url) const
+{
+    const QString link = url.toString(QUrl::FullyEncoded);
+    for (qsizetype i = m_files.size(); i > 0; --i) {
+        const CompletedFile& file = m_files.at(i - 1);
+        if (file.url != link)
+            continue;
+        const QFileInfo info(file.path);
+        if (QDir::cleanPath(info.absolutePath()) == folder && info.isFile() && info.size() == file.size)
+            return &file;
+    }
+    return nullptr;
+}
+
+} // namespace Qorvin
