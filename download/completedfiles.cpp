@@ -30,7 +30,10 @@ const CompletedFile* CompletedFiles::find(const QString& folder, const QUrl& url
         if (file.url != link)
             continue;
         const QFileInfo info(file.path);
-        if (QDir::cleanPath(info.absolutePath()) == folder && info.isFile() && info.size() == file.size)
+        // A name template may have put the file into a folder of the batch's own (one per singer).
+        const QString parent = QDir::cleanPath(info.absolutePath());
+        const bool inFolder = parent == folder || parent.startsWith(folder + u'/');
+        if (inFolder && info.isFile() && info.size() == file.size)
             return &file;
     }
     return nullptr;

@@ -33,13 +33,26 @@ bool syncFile(const QString& path, int* errorNumber)
     return *errorNumber == 0;
 }
 
-TransferOutcome finalizePart(const QString& targetPath, qint64 size)
+TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::optional<SongTagValues>& tags)
 {
     const QString folder = QFileInfo(targetPath).absolutePath();
     const QString partPath = partPathFor(targetPath);
+    // The part file is only read for its tagged copy: a crash leaves it whole, and its record
+    // still true, and the next start tags it afresh. The copy is synced as it is written.
+    QString tagProblem;
+    QString source = partPath;
+    if (tags) {
+        const QString tagged = taggedCopyPathFor(targetPath);
+        const Outcome written = writeTaggedCopy(partPath, tagged, *tags);
+        if (written.ok)
+            source = tagged;
+        else
+            tagProblem = written.errorString;
+    }
     int errorNumber = 0;
-    if (!syncFile(partPath, &errorNumber))
+    if (source == partPath && !syncFile(partPath, &errorNumber))
         return {false, diskErrorReason(folder, partPath, errorNumber), {}, size};
+    size = QFileInfo(source).size();
     // The folder is not synced after the rename: a crash may leave the synced file under its part
     // name, with its record, and the next start finds it complete (the server answers 416).
     // QFile::rename refuses a name that is taken, but between its look and the rename it falls back
@@ -48,19 +61,24 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
     static QMutex renameMutex;
     const QMutexLocker renaming(&renameMutex);
     const QFileInfo target(targetPath);
-    QFile part(partPath);
+    QFile complete(source);
     for (int copy = 1;; ++copy) {
         const QString finalPath = target.dir().filePath(numberedFileName(target.fileName(), copy));
         const bool lastTry = copy >= MaxCopyNumber;
         if (QFileInfo::exists(finalPath) && !lastTry)
             continue;
-        if (part.rename(finalPath)) {
+        if (complete.rename(finalPath)) {
             QFile::remove(partRecordPathFor(targetPath));
-            return {true, {}, finalPath, size};
+            if (source != partPath)
+                QFile::remove(partPath);
+            return {true, {}, finalPath, size, tagProblem};
         }
         errorNumber = errno;
-        if (!QFileInfo::exists(finalPath) || lastTry)
-            return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size};
+        if (!QFileInfo::exists(finalPath) || lastTry) {
+            if (source != partPath)
+                QFile::remove(source);
+            return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size, {}};
+        }
     }
 }
 
@@ -166,11 +184,12 @@ void DiskJobs::startWriteback(const QString& targetPath, qint64 offset, qint64 l
     });
 }
 
-quint64 DiskJobs::finalize(const QString& targetPath, qint64 size)
+quint64 DiskJobs::finalize(const QString& targetPath, qint64 size, const std::optional<SongTagValues>& tags)
 {
     const quint64 token = m_nextToken++;
-    enqueue(targetPath,
-            [this, token, targetPath, size] { emit finalized(token, finalizePart(targetPath, size)); });
+    enqueue(targetPath, [this, token, targetPath, size, tags] {
+        emit finalized(token, finalizePart(targetPath, size, tags));
+    });
     return token;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "download/partrecord.h"
+#include "download/songtags.h"
 
 #include <QHash>
 #include <QMutex>
@@ -25,6 +26,7 @@ struct TransferOutcome
     QString reason;    // in Chinese, when not ok
     QString finalPath; // the complete file, when ok
     qint64 size = 0;
+    QString tagProblem = {}; // in Chinese: why a song done all the same has no tags written
 };
 
 class DiskJobs : public QObject
@@ -48,7 +50,10 @@ public:
 
     // Syncs the complete part file of targetPath, renames it to targetPath (or "name (2).mp3" when
     // that name was taken meanwhile) and removes its record; finalized(token, outcome) follows.
-    quint64 finalize(const QString& targetPath, qint64 size);
+    // With tags, a tagged copy of the part file (download/songtags.h) takes the name instead and
+    // the part file goes; when the tags cannot be written the part file itself does, and the
+    // outcome says why.
+    quint64 finalize(const QString& targetPath, qint64 size, const std::optional<SongTagValues>& tags = {});
 
     // Blocks until every queued job is done (tests and shutdown).
     void waitForDone();

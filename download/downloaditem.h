@@ -34,6 +34,9 @@ struct DownloadItem
     QString targetPath; // the final file; the bytes go to targetPath + ".part" until complete
     DownloadState state = DownloadState::Waiting;
     QString failureReason; // in Chinese, set when state is Failed
+    QString notice;        // in Chinese: what went wrong in a song that is Done all the same
+    int number = 0;        // the song's row in its result page, from 1; 0 when it has none
+    bool existed = false;  // Done because its file was complete in the folder already
     qint64 bytesReceived = 0;
     qint64 bytesTotal = -1; // -1 while the size is unknown
     qint64 bytesPerSecond = 0;

@@ -95,14 +95,18 @@ DownloadQueue::~DownloadQueue()
         save();
 }
 
-int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword)
+int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword,
+                       const BatchChoices& choices)
 {
     QueueBatch& batch = d->batches.open(absoluteFolder(folder), keyword);
-    QSet<QString> reserved;
-    for (const auto& entry : d->entries) {
-        if (!isFinishedState(entry->item.state) || entry->item.state == DownloadState::Failed)
-            reserved.insert(entry->item.targetPath);
-    }
+    batch.writeTags = choices.writeTags;
+    batch.caption = keyword.isEmpty() ? choices.caption : keyword;
+    const auto numberOf = [&songs](qsizetype i) { return songs.at(i).number > 0 ? songs.at(i).number : int(i + 1); };
+    int lastNumber = 0;
+    for (qsizetype i = 0; i < songs.size(); ++i)
+        lastNumber = qMax(lastNumber, numberOf(i));
+    const int numberWidth = int(QString::number(lastNumber).size());
+    QSet<QString> reserved = reservedTargetPaths();
 
     for (qsizetype i = 0; i < songs.size(); ++i) {
         auto entry = std::make_unique<QueueEntry>();
@@ -111,16 +115,24 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
         item.batchId = batch.id;
         item.title = songs.at(i).title;
         item.url = songs.at(i).url;
-        const QString fileName = songFileName(item.title, item.url, int(i + 1));
+        item.number = numberOf(i);
+        // The template's folders go inside the batch's folder; the name only is numbered.
+        const QString relativePath = songRelativePath(
+            choices.nameTemplate, {item.title, item.number, numberWidth, batch.caption}, item.url);
+        const qsizetype slash = relativePath.lastIndexOf(u'/');
+        const QString songFolder =
+            slash < 0 ? batch.folder : QDir::cleanPath(QDir(batch.folder).filePath(relativePath.left(slash)));
+        const QString fileName = relativePath.mid(slash + 1);
         if (!item.url.isValid()) {
-            item.targetPath = QDir(batch.folder).filePath(fileName);
+            item.targetPath = QDir(songFolder).filePath(fileName);
             item.state = DownloadState::Failed;
             item.failureReason = QStringLiteral("链接不是可下载的网络地址");
         } else if (const CompletedFile* done = d->completed.find(batch.folder, item.url)) {
             item.state = DownloadState::Done;
+            item.existed = true;
             markDone(entry.get(), done->path, done->size);
         } else {
-            item.targetPath = freeTargetPath(batch.folder, fileName, item.url, reserved);
+            item.targetPath = freeTargetPath(songFolder, fileName, item.url, reserved);
             reserved.insert(item.targetPath);
             const qint64 partSize = QFileInfo(partPathFor(item.targetPath)).size();
             item.bytesReceived = partSize;
@@ -135,6 +147,17 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
     QMetaObject::invokeMethod(
         this, [this, id = batch.id] { finishBatchIfDone(id); }, Qt::QueuedConnection);
     return batch.id;
+}
+
+QSet<QString> DownloadQueue::reservedTargetPaths() const
+{
+    // A failed item may be retried into its name; a done or cancelled one has no claim on it.
+    QSet<QString> reserved;
+    for (const auto& entry : d->entries) {
+        if (!isFinishedState(entry->item.state) || entry->item.state == DownloadState::Failed)
+            reserved.insert(entry->item.targetPath);
+    }
+    return reserved;
 }
 
 QString DownloadQueue::freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
@@ -247,6 +270,22 @@ void DownloadQueue::retry(int id)
     startWaiting();
 }
 
+void DownloadQueue::redownload(int id)
+{
+    QueueEntry* entry = d->entry(id);
+    if (!entry || entry->item.state != DownloadState::Done || !entry->item.url.isValid())
+        return;
+    DownloadItem& item = entry->item;
+    const QFileInfo old(item.targetPath);
+    item.targetPath = freeTargetPath(old.absolutePath(), old.fileName(), item.url, reservedTargetPaths());
+    item.existed = false;
+    item.notice.clear();
+    item.bytesReceived = 0;
+    item.bytesTotal = -1;
+    setState(entry, DownloadState::Waiting);
+    startWaiting();
+}
+
 void DownloadQueue::pauseAll()
 {
     // Waiting items first, so stopping a running one does not start a waiting one.
@@ -343,6 +382,8 @@ void DownloadQueue::start(QueueEntry* entry)
     const int id = entry->item.id;
     entry->transfer =
         new DownloadTransfer(d->network, &d->disk, d->timing, entry->item.url, entry->item.targetPath, this);
+    if (const QueueBatch* batch = d->batches.find(entry->item.batchId); batch && batch->writeTags)
+        entry->transfer->setTagValues({entry->item.title, batch->caption, entry->item.number});
     connect(entry->transfer, &DownloadTransfer::progressed, this, [this, id] { d->changed.insert(id); });
     connect(entry->transfer, &DownloadTransfer::bytesComplete, this, &DownloadQueue::startWaiting);
     connect(entry->transfer, &DownloadTransfer::finished, this,
@@ -388,6 +429,7 @@ void DownloadQueue::onTransferFinished(int id, const TransferOutcome& outcome)
     entry->transfer = nullptr;
     DownloadItem& item = entry->item;
     if (outcome.ok) {
+        item.notice = outcome.tagProblem.isEmpty() ? QString() : QStringLiteral("未写入歌曲信息: ") + outcome.tagProblem;
         markDone(entry, outcome.finalPath, outcome.size);
         setState(entry, DownloadState::Done);
     } else {

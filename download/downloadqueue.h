@@ -30,9 +30,11 @@ public:
     ~DownloadQueue() override;
 
     // Queues the songs as one batch into folder, in the given order, and returns the batch's id.
-    // A song whose address is already complete in folder is Done at once. When the batch ends, the
-    // downloaded files are listed in folder/<keyword>.m3u8; an empty keyword writes no playlist.
-    int add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword);
+    // A song whose address is already complete in folder is Done at once, marked as existing. When
+    // the batch ends, the downloaded files are listed in folder/<keyword>.m3u8; an empty keyword
+    // writes no playlist. choices name the files and switch the tags on.
+    int add(const QList<DownloadRequest>& songs, const QString& folder, const QString& keyword,
+            const BatchChoices& choices = {});
 
     QList<DownloadItem> items() const;
     // The item with that id; id 0 when there is none.
@@ -47,6 +49,8 @@ public:
     void resume(int id); // a paused item waits again
     void cancel(int id); // stops the item and removes its part file
     void retry(int id);  // a failed or cancelled item waits again, with a fresh count of retries
+    // A done item is fetched anyway, into a new file beside its old one ("name (2).mp3"), which stays.
+    void redownload(int id);
     void pauseAll();
     void resumeAll();
     void clearFinished(); // drops done and cancelled items from the list (itemRemoved for each)
@@ -76,6 +80,8 @@ signals:
 
 private:
     class Private;
+    // The names the queue's unfinished and failed items will take.
+    QSet<QString> reservedTargetPaths() const;
     QString freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
                            const QSet<QString>& reserved) const;
     void startWaiting();

@@ -411,7 +411,7 @@ void DownloadTransfer::complete()
     if (!looksLikeMp3(m_head))
         return fail(QStringLiteral("不是MP3文件"), true);
     // The file stays open, and so locked, while it is synced and renamed; finish() closes it.
-    m_finalizeToken = m_disk->finalize(m_targetPath, m_received);
+    m_finalizeToken = m_disk->finalize(m_targetPath, m_received, m_tags);
     emit bytesComplete();
 }
 

@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -29,6 +30,9 @@ public:
     DownloadTransfer(QNetworkAccessManager* network, DiskJobs* disk, const DownloadTiming& timing,
                      const QUrl& url, const QString& targetPath, QObject* parent = nullptr);
     ~DownloadTransfer() override;
+
+    // Tags the complete file with these values before it takes its final name (download/songtags.h).
+    void setTagValues(const SongTagValues& values) { m_tags = values; }
 
     void start();
     // Stops without a finished signal; the part file stays for a later start.
@@ -79,6 +83,7 @@ private:
     DownloadTiming m_timing;
     QUrl m_url;
     QString m_targetPath;
+    std::optional<SongTagValues> m_tags;
     QString m_folder;
     QFile m_part;
     PartRecord m_record;

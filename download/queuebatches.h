@@ -20,6 +20,8 @@ struct QueueBatch
     int id = 0;
     QString folder; // absolute and clean
     QString keyword;
+    bool writeTags = false;
+    QString caption; // the album for files without one: the keyword, or the caller's caption
     QList<int> ids;                        // in page order
     QHash<int, PlaylistEntry> doneEntries; // kept when an item is cleared from the list
     bool reported = false;                 // its end was announced and its playlist written

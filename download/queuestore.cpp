@@ -52,6 +52,7 @@ QJsonObject itemObject(const DownloadItem& item)
         {QStringLiteral("target"), item.targetPath},
         {QStringLiteral("state"), stateKey(item.state)},
         {QStringLiteral("reason"), item.failureReason},
+        {QStringLiteral("number"), item.number},
     };
 }
 
@@ -63,6 +64,7 @@ DownloadItem itemFrom(const QJsonObject& object)
     item.targetPath = object.value(u"target").toString();
     item.state = stateFromKey(object.value(u"state").toString());
     item.failureReason = object.value(u"reason").toString();
+    item.number = object.value(u"number").toInt();
     return item;
 }
 
@@ -78,6 +80,8 @@ Outcome writeQueueStore(const QString& filePath, const QueueStore& store)
         batches.append(QJsonObject{{QStringLiteral("folder"), batch.folder},
                                    {QStringLiteral("keyword"), batch.keyword},
                                    {QStringLiteral("reported"), batch.reported},
+                                   {QStringLiteral("tags"), batch.writeTags},
+                                   {QStringLiteral("caption"), batch.caption},
                                    {QStringLiteral("items"), items}});
     }
     QJsonArray completed;
@@ -119,7 +123,9 @@ Outcome readQueueStore(const QString& filePath, QueueStore* store)
         StoredBatch batch{object.value(u"folder").toString(),
                           object.value(u"keyword").toString(),
                           object.value(u"reported").toBool(),
-                          {}};
+                          {},
+                          object.value(u"tags").toBool(),
+                          object.value(u"caption").toString()};
         for (const QJsonValue& itemValue : object.value(u"items").toArray())
             batch.items.append(itemFrom(itemValue.toObject()));
         store->batches.append(batch);

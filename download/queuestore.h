@@ -15,6 +15,8 @@ struct StoredBatch
     QString keyword;
     bool reported = false;     // its end was announced and its playlist written
     QList<DownloadItem> items; // id, batchId and the byte counts are not stored
+    bool writeTags = false;
+    QString caption; // the album for files without one
 };
 
 struct CompletedFile

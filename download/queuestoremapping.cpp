@@ -12,7 +12,7 @@ QueueStore storeOfQueue(const QueueBatches& batches, const std::function<const Q
     QueueStore store;
     store.completed = completed.list();
     for (const QueueBatch* batch : batches.inOrder()) {
-        StoredBatch stored{batch->folder, batch->keyword, batch->reported, {}};
+        StoredBatch stored{batch->folder, batch->keyword, batch->reported, {}, batch->writeTags, batch->caption};
         bool unfinished = false;
         for (int id : batch->ids) {
             const QueueEntry* entry = entryOf(id);
@@ -46,6 +46,8 @@ restoreQueue(const QueueStore& store, QueueBatches& batches, int& nextId,
     std::vector<std::unique_ptr<QueueEntry>> entries;
     for (const StoredBatch& stored : store.batches) {
         QueueBatch& batch = batches.open(stored.folder, stored.keyword, stored.reported);
+        batch.writeTags = stored.writeTags;
+        batch.caption = stored.caption;
         for (const DownloadItem& storedItem : stored.items) {
             auto entry = std::make_unique<QueueEntry>();
             DownloadItem& item = entry->item;

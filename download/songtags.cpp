@@ -175,7 +175,7 @@ QString writeError(const QSaveFile& file)
 
 } // namespace
 
-TagWriteResult writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values)
+Outcome writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
@@ -223,7 +223,12 @@ TagWriteResult writeTaggedCopy(const QString& sourcePath, const QString& taggedP
     }
     if (!tagged.commit())
         return {false, writeError(tagged)};
-    return {true, {}};
+    return Outcome::success();
+}
+
+QString taggedCopyPathFor(const QString& targetPath)
+{
+    return targetPath + QStringLiteral(".tagging");
 }
 
 } // namespace Qorvin

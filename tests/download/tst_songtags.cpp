@@ -196,7 +196,7 @@ void TestSongTags::writesTheRowIntoARepairedTag()
     const QByteArray sourceBytes = sourceFile.readAll();
     sourceFile.close();
 
-    const TagWriteResult result = writeTaggedCopy(source, tagged, {pageTitle, u"宋词三百首"_s, 7});
+    const Outcome result = writeTaggedCopy(source, tagged, {pageTitle, u"宋词三百首"_s, 7});
     QCOMPARE(result.ok, ok);
     QVERIFY(sourceFile.open(QIODevice::ReadOnly));
     QCOMPARE(sourceFile.readAll(), sourceBytes); // the source is only read

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: MIT
+#include "download/downloadqueue.h"
+#include "download/partrecord.h"
+#include "download/songtitle.h"
+#include "localservice/catalogue.h"
+#include "localservice/songaudio.h"
+#include "tests/download/queuetestrig.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+using namespace Qorvin;
+using namespace Qorvin::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int BatchWaitMs = 30'000;
+constexpr int SongCount = 12;
+
+QString qt(const TagLib::String& text)
+{
+    return QString::fromStdString(text.to8Bit(true));
+}
+
+QString frameText(TagLib::ID3v2::Tag* tag, const char* id)
+{
+    const TagLib::ID3v2::FrameList frames = tag->frameList(id);
+    return frames.isEmpty() ? QString() : qt(frames.front()->toString());
+}
+
+// The frames of an MP3: what lies between its ID3v2 tag and its ID3v1 tag.
+QByteArray audioOf(const QByteArray& mp3)
+{
+    qsizetype start = 0;
+    if (mp3.startsWith("ID3")) {
+        for (int i = 6; i < 10; ++i)
+            start = start * 128 + (uchar(mp3[i]) & 0x7F);
+        start += 10;
+    }
+    const qsizetype end = mp3.right(128).startsWith("TAG") ? mp3.size() - 128 : mp3.size();
+    return mp3.mid(start, end - start);
+}
+
+} // namespace
+
+class TestDownloadTags : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void batchIsTaggedFromItsRows();
+    void tagFailureLeavesTheSongDone();
+
+private:
+    LocalService::LocalServer m_server;
+    QNetworkAccessManager m_network;
+};
+
+void TestDownloadTags::initTestCase()
+{
+    QCoreApplication::setApplicationName(u"qorvin-download-tags-test"_s);
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_server.listen(0));
+}
+
+void TestDownloadTags::batchIsTaggedFromItsRows()
+{
+    QTemporaryDir dir;
+    auto queue = makeTestQueue(m_network, dir.path(), 3000);
+    QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
+    // The first songs of the catalogue hold every kind of tag the service makes; a few rows show a
+    // quality mark or no singer, as result pages do.
+    QList<DownloadRequest> songs;
+    for (int id = 0; id < SongCount; ++id) {
+        const LocalService::Song& song = LocalService::Catalogue::builtIn().song(id);
+        QString title = id % 5 == 4 ? song.name : song.name + u" - "_s + song.singer;
+        if (id % 4 == 1)
+            title += u" [128K]"_s;
+        songs.append({QUrl(songHref(m_server.port(), id)), title, id + 1});
+    }
+    const QString folder = dir.filePath(u"宋词"_s);
+    const BatchChoices choices{u"{singer}/{n}. {name}"_s, true, {}};
+    const int batchId = queue->add(songs, folder, u"宋词"_s, choices);
+    QVERIFY(finished.wait(BatchWaitMs));
+    QCOMPARE(finished.at(0).at(0).value<BatchResult>().done, SongCount);
+
+    for (const DownloadItem& item : queue->items()) {
+        const int id = item.number - 1;
+        const LocalService::Song& song = LocalService::Catalogue::builtIn().song(id);
+        const SongTitleParts parts = splitSongTitle(songs.at(id).title);
+        QCOMPARE(item.notice, QString());
+        const QString expectedPath = parts.singer.isEmpty()
+                                         ? u"%1/%2. %3.mp3"_s.arg(folder).arg(item.number, 2, 10, QChar(u'0')).arg(song.name)
+                                         : u"%1/%2/%3. %4.mp3"_s.arg(folder, song.singer).arg(item.number, 2, 10, QChar(u'0')).arg(song.name);
+        QCOMPARE(item.targetPath, expectedPath);
+
+        TagLib::MPEG::File mpeg(QFile::encodeName(item.targetPath).constData(), false);
+        QVERIFY(mpeg.hasID3v2Tag());
+        QVERIFY(!mpeg.hasID3v1Tag());
+        QCOMPARE(mpeg.ID3v2Tag()->header()->majorVersion(), 3u);
+        QCOMPARE(frameText(mpeg.ID3v2Tag(), "TIT2"), song.name);
+        // A row without a singer keeps the file's own, which is the catalogue's when it has one.
+        const QString singer = frameText(mpeg.ID3v2Tag(), "TPE1");
+        QVERIFY2(singer == song.singer || (parts.singer.isEmpty() && singer.isEmpty()), qPrintable(singer));
+        QCOMPARE(frameText(mpeg.ID3v2Tag(), "TRCK"), QString::number(item.number));
+        QVERIFY(frameText(mpeg.ID3v2Tag(), "COMM").isEmpty()); // the adverts are gone
+        QCOMPARE(sha256(audioOf(fileBytes(item.targetPath))),
+                 sha256(audioOf(LocalService::SongAudio::fileBytes(id))));
+    }
+
+    // Asked for again, the songs are there already; fetched anyway, each gets a file of its own,
+    // and clearing the list or cancelling a done song deletes no file.
+    finished.clear();
+    queue->add(songs, folder, u"宋词"_s, choices);
+    QVERIFY(finished.wait(BatchWaitMs));
+    QList<DownloadItem> again;
+    for (const DownloadItem& item : queue->items()) {
+        if (item.batchId != batchId) {
+            QCOMPARE(item.state, DownloadState::Done);
+            QVERIFY(item.existed);
+            again.append(item);
+        }
+    }
+    QCOMPARE(again.size(), SongCount);
+    finished.clear();
+    queue->redownload(again.first().id);
+    QVERIFY(finished.wait(BatchWaitMs));
+    const DownloadItem fetched = queue->item(again.first().id);
+    QVERIFY(fetched.targetPath.endsWith(u" (2).mp3"_s));
+    QCOMPARE(fileBytes(fetched.targetPath), fileBytes(again.first().targetPath));
+    queue->cancel(fetched.id);
+    queue->clearFinished();
+    QVERIFY(queue->items().isEmpty());
+    QVERIFY(QFileInfo::exists(fetched.targetPath));
+    for (const DownloadItem& item : std::as_const(again))
+        QVERIFY(QFileInfo::exists(item.targetPath));
+}
+
+void TestDownloadTags::tagFailureLeavesTheSongDone()
+{
+    QTemporaryDir dir;
+    auto queue = makeTestQueue(m_network, dir.path(), 3000);
+    QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
+    // A folder where the tagged copy would go: the copy cannot be written.
+    QVERIFY(QDir().mkpath(dir.filePath(u"songs/甲.mp3.tagging"_s)));
+    queue->add({songLink(m_server.port(), 3, u"甲"_s)}, dir.filePath(u"songs"_s), u"乙"_s,
+               {QString::fromUtf16(DefaultNameTemplate), true, {}});
+    QVERIFY(finished.wait(BatchWaitMs));
+    const DownloadItem item = queue->items().constFirst();
+    QCOMPARE(item.state, DownloadState::Done);
+    QVERIFY2(item.notice.startsWith(u"未写入歌曲信息: "_s), qPrintable(item.notice));
+    QCOMPARE(fileBytes(item.targetPath), LocalService::SongAudio::fileBytes(3));
+    QVERIFY(!QFileInfo::exists(partPathFor(item.targetPath)));
+}
+
+QTEST_GUILESS_MAIN(TestDownloadTags)
+#include "tst_downloadtags.moc"
