@@ -39,7 +39,7 @@ QVariant DownloadListModel::data(const QModelIndex& index, int role) const
         if (index.column() == TitleColumn)
             return item.targetPath;
         if (index.column() == StateColumn)
-            return stateText(item);
+            return stateToolTip(item);
         return {};
     }
     if (role != Qt::DisplayRole)

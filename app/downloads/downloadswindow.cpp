@@ -7,6 +7,8 @@
 #include "download/downloadfolder.h"
 #include "download/downloadqueue.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -58,6 +60,7 @@ DownloadsWindow::DownloadsWindow(DownloadQueue& queue, std::function<void(const 
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(createFolderRow());
+    layout->addWidget(createChoicesRow());
     layout->addWidget(m_table, 1);
     layout->addWidget(createButtonRows());
 
@@ -94,6 +97,39 @@ QWidget* DownloadsWindow::createFolderRow()
     return row;
 }
 
+QList<DownloadsWindow::NameChoice> DownloadsWindow::nameChoices()
+{
+    return {{QStringLiteral("歌名 - 歌手"), QString::fromUtf16(DefaultNameTemplate)},
+            {QStringLiteral("歌手 - 歌名"), QStringLiteral("{singer} - {name}")},
+            {QStringLiteral("歌手/歌名"), QStringLiteral("{singer}/{name}")},
+            {QStringLiteral("序号. 歌名 - 歌手"), QStringLiteral("{n}. {title}")}};
+}
+
+QWidget* DownloadsWindow::createChoicesRow()
+{
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("文件名："), row));
+    m_nameChoice = new QComboBox(row);
+    for (const NameChoice& choice : nameChoices())
+        m_nameChoice->addItem(choice.label, choice.nameTemplate);
+    m_nameChoice->setToolTip(QStringLiteral("新的下载按此命名；“歌手/歌名”为每位歌手建一个文件夹"));
+    m_nameChoice->setCurrentIndex(qMax(0, m_nameChoice->findData(rememberedNameTemplate())));
+    connect(m_nameChoice, &QComboBox::currentIndexChanged, this,
+            [this] { rememberNameTemplate(m_nameChoice->currentData().toString()); });
+    layout->addWidget(m_nameChoice);
+    layout->addSpacing(16);
+    m_writeTags = new QCheckBox(QStringLiteral("写入歌曲信息"), row);
+    m_writeTags->setToolTip(
+        QStringLiteral("下载完成后写入歌名、歌手、专辑和序号（ID3v2.3），修正乱码，去掉广告网址"));
+    m_writeTags->setChecked(rememberedWriteTags());
+    connect(m_writeTags, &QCheckBox::toggled, this, [](bool on) { rememberWriteTags(on); });
+    layout->addWidget(m_writeTags);
+    layout->addStretch(1);
+    return row;
+}
+
 QWidget* DownloadsWindow::createButtonRows()
 {
     auto* rows = new QWidget(this);
@@ -106,6 +142,7 @@ QWidget* DownloadsWindow::createButtonRows()
         addButton(selected, QStringLiteral("继续"), &DownloadsWindow::resumeSelected),
         addButton(selected, QStringLiteral("取消"), &DownloadsWindow::cancelSelected),
         addButton(selected, QStringLiteral("重试"), &DownloadsWindow::retrySelected),
+        addButton(selected, QStringLiteral("重新下载"), &DownloadsWindow::redownloadSelected),
         addButton(selected, QStringLiteral("打开所在文件夹"), &DownloadsWindow::openSelectedFolder)};
     selected->addStretch(1);
     layout->addLayout(selected);
@@ -168,6 +205,11 @@ void DownloadsWindow::cancelSelected()
 void DownloadsWindow::retrySelected()
 {
     forSelected(&DownloadQueue::retry);
+}
+
+void DownloadsWindow::redownloadSelected()
+{
+    forSelected(&DownloadQueue::redownload);
 }
 
 void DownloadsWindow::openSelectedFolder()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // 下载管理: the queue's items in a table, the commands for the selected items and for all, the
-// total progress and rate, and the folder new downloads go to. Closing it only hides it; the
+// total progress and rate, the folder new downloads go to, how their files are named and whether
+// their song information (ID3 tags) is written. Closing it only hides it; the
 // downloads go on.
 #pragma once
 
@@ -9,6 +10,8 @@
 
 #include <functional>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,9 +36,20 @@ public:
     DownloadListModel* model() const { return m_model; }
     // The ids of the selected rows, top to bottom.
     QList<int> selectedIds() const;
+    QComboBox* nameChoice() const { return m_nameChoice; }
+    QCheckBox* writeTagsChoice() const { return m_writeTags; }
+
+    // The 文件名 choices: the label the list shows and the name template it stands for.
+    struct NameChoice
+    {
+        QString label;
+        QString nameTemplate;
+    };
+    static QList<NameChoice> nameChoices();
 
 private:
     QWidget* createFolderRow();
+    QWidget* createChoicesRow();
     QWidget* createButtonRows();
     QPushButton* addButton(QLayout* row, const QString& text, void (DownloadsWindow::*handler)());
     void forSelected(void (DownloadQueue::*command)(int));
@@ -43,6 +57,7 @@ private:
     void resumeSelected();
     void cancelSelected();
     void retrySelected();
+    void redownloadSelected();
     void openSelectedFolder();
     void pauseAll();
     void resumeAll();
@@ -56,6 +71,8 @@ private:
     DownloadListModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QLineEdit* m_folder = nullptr;
+    QComboBox* m_nameChoice = nullptr;
+    QCheckBox* m_writeTags = nullptr;
     QLabel* m_total = nullptr;
     QList<QPushButton*> m_selectionButtons;
 };

@@ -193,7 +193,8 @@ void SongDownloads::download(const QList<DownloadRequest>& songs)
     }
     const QList<DownloadRequest> fresh = songsNotQueued(queued, songs);
     if (!fresh.isEmpty())
-        m_queue.add(fresh, currentBatchFolder(), batchKeyword());
+        m_queue.add(fresh, currentBatchFolder(), batchKeyword(),
+                    {rememberedNameTemplate(), rememberedWriteTags(), {}});
     // A whole page is a batch worth watching; a single song shows in the status bar.
     if (songs.size() > 1)
         showDownloadsWindow();

@@ -39,10 +39,19 @@ int progressPercent(const DownloadItem& item)
 
 QString stateText(const DownloadItem& item)
 {
+    if (item.state == DownloadState::Done && item.existed)
+        return QStringLiteral("已存在");
     const QString name = downloadStateName(item.state);
     if (item.state == DownloadState::Failed && !item.failureReason.isEmpty())
         return name + QStringLiteral("：") + item.failureReason;
     return name;
+}
+
+QString stateToolTip(const DownloadItem& item)
+{
+    if (item.state == DownloadState::Done && !item.notice.isEmpty())
+        return stateText(item) + QStringLiteral("：") + item.notice;
+    return stateText(item);
 }
 
 } // namespace Qorvin
