@@ -21,15 +21,19 @@ struct OptionEntry
 };
 
 // One table feeds both the parser and the help text.
-const std::array<OptionEntry, 9>& optionEntries()
+const std::array<OptionEntry, 11>& optionEntries()
 {
-    static const std::array<OptionEntry, 9> entries{{
+    static const std::array<OptionEntry, 11> entries{{
         {{u"n"_s, u"count"_s}, u"COUNT"_s, u"要找的歌曲数，写法与窗口的结果数相同，默认 30"_s},
         {{u"o"_s, u"output"_s}, u"FILE"_s, u"结果页写到 FILE，默认当前文件夹的 result.htm"_s},
         {{u"max-empty-pages"_s}, u"N"_s, u"连续 N 页没有新歌曲就结束（仅 search），默认 3，0 表示不限"_s},
         {{u"json"_s}, {}, u"在标准输出打印 JSON: [{\"title\": …, \"link\": …}]"_s},
         {{u"m3u"_s}, u"FILE"_s, u"把歌曲地址写成 M3U 播放列表 FILE"_s},
         {{u"download"_s}, u"DIR"_s, u"把找到的歌曲下载到文件夹 DIR"_s},
+        {{u"name"_s},
+         u"TEMPLATE"_s,
+         u"下载的文件名模板，可用 {title} {name} {singer} {n} {keyword}，/ 建子文件夹，默认 {title}"_s},
+        {{u"no-tags"_s}, {}, u"下载后不写入歌曲信息（ID3 标签），保留服务器的原样"_s},
         {{u"q"_s, u"quiet"_s}, {}, u"不显示进度"_s},
         {{u"h"_s, u"help"_s}, {}, u"显示本帮助并退出"_s},
         {{u"version"_s}, {}, u"显示版本并退出"_s},
@@ -60,9 +64,9 @@ ParsedCommandLine refused(const QString& message)
 QString helpText()
 {
     QString text = u"用法: mp3qorvin-cli search KEYWORD [-n COUNT] [-o FILE] [--max-empty-pages N] [--json]\n"
-                   "                            [--m3u FILE] [--download DIR] [-q]\n"
+                   "                            [--m3u FILE] [--download DIR [--name TEMPLATE] [--no-tags]] [-q]\n"
                    "  或: mp3qorvin-cli topic CAPTION [-n COUNT] [-o FILE] [--json] [--m3u FILE]\n"
-                   "                           [--download DIR] [-q]\n"
+                   "                           [--download DIR [--name TEMPLATE] [--no-tags]] [-q]\n"
                    "  或: mp3qorvin-cli topics\n"
                    "按关键词搜索 MP3 歌曲，或抓取一个专题列表的歌曲，写出与窗口版相同的结果页。\n\n"
                    "命令:\n"
@@ -164,6 +168,14 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     options.downloadDir = parser.value(u"download"_s);
     if (parser.isSet(u"download"_s) && options.downloadDir.isEmpty())
         return refused(u"--download 需要一个文件夹。"_s);
+    if (parser.isSet(u"name"_s)) {
+        options.nameTemplate = parser.value(u"name"_s);
+        if (const QString problem = nameTemplateProblem(options.nameTemplate); !problem.isEmpty())
+            return refused(problem + u"。"_s);
+    }
+    options.writeTags = !parser.isSet(u"no-tags"_s);
+    if (options.downloadDir.isEmpty() && (parser.isSet(u"name"_s) || parser.isSet(u"no-tags"_s)))
+        return refused(u"--name 和 --no-tags 只用于 --download。"_s);
     options.quiet = parser.isSet(u"quiet"_s);
     return parsed;
 }

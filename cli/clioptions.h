@@ -2,6 +2,8 @@
 // The command line of mp3qorvin-cli: what to crawl, how many songs, and where the results go.
 #pragma once
 
+#include "download/songfilename.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,8 @@ struct CliOptions
     bool json = false;
     QString m3uFile;     // empty: no playlist
     QString downloadDir; // empty: no downloads
+    QString nameTemplate = QString::fromUtf16(DefaultNameTemplate); // --name
+    bool writeTags = true;                                          // off with --no-tags
     bool quiet = false;
 };
 

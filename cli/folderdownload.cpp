@@ -47,19 +47,24 @@ QString FolderDownload::loadRecord()
     return loaded.ok ? QString() : loaded.errorString;
 }
 
-DownloadSummary FolderDownload::run(const QList<DownloadRequest>& songs, const QString& folder)
+DownloadSummary FolderDownload::run(const QList<DownloadRequest>& songs, const QString& folder,
+                                    const BatchChoices& choices)
 {
     // Without the record the songs are still downloaded; complete ones may be saved again as copies.
     if (const QString problem = loadRecord(); !problem.isEmpty())
         m_summary.recordProblems.append(problem);
-    m_batchId = m_queue.add(songs, folder, {});
+    m_batchId = m_queue.add(songs, folder, {}, choices);
     m_progress.show(m_queue.progress().text());
     if (!m_finished)
         m_loop.exec();
     m_progress.finish();
     for (const DownloadItem& item : m_queue.items()) {
-        if (item.state == DownloadState::Failed && item.batchId == m_batchId)
+        if (item.batchId != m_batchId)
+            continue;
+        if (item.state == DownloadState::Failed)
             m_summary.failures.append(item.title + u": "_s + item.failureReason);
+        else if (item.state == DownloadState::Done && !item.notice.isEmpty())
+            m_summary.notices.append(item.title + u": "_s + item.notice);
     }
     // Also after Ctrl-C: the songs complete by then are skipped next time.
     if (const Outcome saved = m_queue.save(); !saved.ok)

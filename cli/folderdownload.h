@@ -22,6 +22,7 @@ struct DownloadSummary
     int done = 0;
     int failed = 0;
     QStringList failures; // "title: reason", one per failed song
+    QStringList notices;  // "title: 未写入歌曲信息: reason", one per song done without its tags
     bool interrupted = false;
     // Why the record of complete links could not be read or kept, in Chinese; empty when it was.
     QStringList recordProblems;
@@ -40,8 +41,9 @@ public:
     explicit FolderDownload(ProgressLine& progress, const QString& recordPath = defaultRecordPath(),
                             QObject* parent = nullptr);
 
-    // Returns once every song is done or has failed, or once interrupted.
-    DownloadSummary run(const QList<DownloadRequest>& songs, const QString& folder);
+    // Returns once every song is done or has failed, or once interrupted. choices name the files
+    // and switch the tags on; their caption is the keyword or the topic.
+    DownloadSummary run(const QList<DownloadRequest>& songs, const QString& folder, const BatchChoices& choices);
     // Ctrl-C: the transfers stop where they are; their part files stay for a later run.
     void interrupt();
 

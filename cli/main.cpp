@@ -70,9 +70,13 @@ int downloadSongs(const CliOptions& options, const QList<DownloadRequest>& songs
 {
     FolderDownload download(progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &FolderDownload::interrupt);
-    const DownloadSummary summary = download.run(songs, options.downloadDir);
+    const DownloadSummary summary =
+        download.run(songs, options.downloadDir, {options.nameTemplate, options.writeTags, options.term.trimmed()});
     for (const QString& problem : summary.recordProblems)
         fail(ExitDone, problem);
+    // A song without its tags is still a song: said, but no failure.
+    for (const QString& notice : summary.notices)
+        fail(ExitDone, notice);
     if (summary.interrupted)
         return fail(ExitInterrupted, u"下载已中断，已完成 %1 首。"_s.arg(summary.done));
     if (summary.failed > 0)

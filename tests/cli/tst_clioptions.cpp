@@ -31,7 +31,8 @@ void TestCliOptions::commandLine_data()
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("resultFile");
     QTest::addColumn<int>("maxEmptyPages");
-    // json, quiet, m3u, download in one text: "json quiet m3u=FILE download=DIR" as set
+    // json, quiet, m3u, download, name, no-tags in one text: "json quiet m3u=FILE download=DIR
+    // name=TEMPLATE no-tags" as set (the name when it is not the default)
     QTest::addColumn<QString>("extras");
 
     const QString defaultFile = QStringLiteral("result.htm");
@@ -63,6 +64,9 @@ void TestCliOptions::commandLine_data()
     row("every output", {"search", "k", "--json", "--m3u", "l.m3u", "--download", "songs", "-q"})
         << false << Command::Search << "k"
         << "30" << defaultFile << 3 << "json quiet m3u=l.m3u download=songs";
+    row("names and no tags", {"search", "k", "--download", "songs", "--name", "{singer}/{n}. {name}", "--no-tags"})
+        << false << Command::Search << "k"
+        << "30" << defaultFile << 3 << "download=songs name={singer}/{n}. {name} no-tags";
     row("keyword after --", {"search", "--", "-n"}) << false << Command::Search << "-n"
                                                     << "30" << defaultFile << 3 << "";
     row("topic", {"topic", "热门DJ", "-n", "5", "--json"}) << false << Command::Topic << "热门DJ"
@@ -100,6 +104,10 @@ void TestCliOptions::commandLine_data()
     refusedRow("empty output file", {"search", "k", "-o", ""});
     refusedRow("empty playlist file", {"search", "k", "--m3u", ""});
     refusedRow("empty download folder", {"search", "k", "--download", ""});
+    refusedRow("unknown name field", {"search", "k", "--download", "d", "--name", "{artist}"});
+    refusedRow("name without a field", {"search", "k", "--download", "d", "--name", "song"});
+    refusedRow("name without downloads", {"search", "k", "--name", "{name}"});
+    refusedRow("no tags without downloads", {"topic", "热门DJ", "--no-tags"});
 }
 
 void TestCliOptions::commandLine()
@@ -140,6 +148,10 @@ void TestCliOptions::commandLine()
         set << QStringLiteral("m3u=") + options.m3uFile;
     if (!options.downloadDir.isEmpty())
         set << QStringLiteral("download=") + options.downloadDir;
+    if (options.nameTemplate != QString::fromUtf16(DefaultNameTemplate))
+        set << QStringLiteral("name=") + options.nameTemplate;
+    if (!options.writeTags)
+        set << QStringLiteral("no-tags");
     QCOMPARE(set.join(u' '), extras);
 }
 
