@@ -74,7 +74,7 @@ QJsonObject serviceStats(quint16 port)
 }
 
 // Runs the queue on links until the batch ends; false when a song failed.
-bool downloadBatch(const QList<DownloadRequest>& links, const QString& folder, int* done)
+bool downloadBatch(const QList<DownloadRequest>& links, const QString& folder, bool writeTags, int* done)
 {
     DownloadQueue queue; // its own manager, through http_proxy
     queue.setStorePath(QString());
@@ -83,7 +83,7 @@ bool downloadBatch(const QList<DownloadRequest>& links, const QString& folder, i
         *done = result.done;
         loop.quit();
     });
-    queue.add(links, folder, QStringLiteral("bench"));
+    queue.add(links, folder, QStringLiteral("bench"), {QString::fromUtf16(DefaultNameTemplate), writeTags, {}});
     loop.exec();
     return *done == links.size();
 }
@@ -109,7 +109,7 @@ static void BM_DownloadBatch(benchmark::State& state)
         const qint64 rssBefore = statusKb("VmRSS:");
         state.ResumeTiming();
         int done = 0;
-        if (!downloadBatch(batchLinks(), folder.path(), &done)) {
+        if (!downloadBatch(batchLinks(), folder.path(), state.range(0) != 0, &done)) {
             state.SkipWithError("a song failed");
             return;
         }
@@ -125,7 +125,8 @@ static void BM_DownloadBatch(benchmark::State& state)
     state.counters["batch_MB"] = double(bytes) / 1e6;
     state.SetBytesProcessed(state.iterations() * bytes);
 }
-BENCHMARK(BM_DownloadBatch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+// Argument 1 writes the songs' tags as the program does; 0 keeps the server's bytes.
+BENCHMARK(BM_DownloadBatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // The same 30 files by curl, three at once, through the same proxy.
 static void BM_CurlBatch(benchmark::State& state)
@@ -172,7 +173,7 @@ static void BM_DownloadResume(benchmark::State& state)
         QTemporaryDir sizing;
         int done = 0;
         g_service->becomeSystemProxy();
-        downloadBatch({{QStringLiteral("size"), songUrl(song)}}, sizing.path(), &done);
+        downloadBatch({{QStringLiteral("size"), songUrl(song)}}, sizing.path(), false, &done);
         const qint64 size = folderBytes(sizing.path());
         Qorvin::Test::ServiceProcess dropping;
         const QString error =
@@ -185,7 +186,7 @@ static void BM_DownloadResume(benchmark::State& state)
         dropping.becomeSystemProxy();
         QTemporaryDir folder;
         state.ResumeTiming();
-        if (!downloadBatch({{QStringLiteral("resume"), songUrl(song)}}, folder.path(), &done)) {
+        if (!downloadBatch({{QStringLiteral("resume"), songUrl(song)}}, folder.path(), false, &done)) {
             state.SkipWithError("the song failed");
             return;
         }

@@ -3,6 +3,7 @@
 
 #include "download/diskerror.h"
 #include "download/songfilename.h"
+#include "download/taggedfile.h"
 #include "download/writeback.h"
 
 #include <QDir>
@@ -37,13 +38,13 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::
 {
     const QString folder = QFileInfo(targetPath).absolutePath();
     const QString partPath = partPathFor(targetPath);
-    // The part file is only read for its tagged copy: a crash leaves it whole, and its record
-    // still true, and the next start tags it afresh. The copy is synced as it is written.
+    // The tagged file is synced as it is written. A crash while it is tagged leaves no part file:
+    // the next start fetches the song again.
     QString tagProblem;
     QString source = partPath;
     if (tags) {
         const QString tagged = taggedCopyPathFor(targetPath);
-        const Outcome written = writeTaggedCopy(partPath, tagged, *tags);
+        const Outcome written = tagSongFile(partPath, tagged, *tags);
         if (written.ok)
             source = tagged;
         else

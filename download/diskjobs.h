@@ -50,9 +50,8 @@ public:
 
     // Syncs the complete part file of targetPath, renames it to targetPath (or "name (2).mp3" when
     // that name was taken meanwhile) and removes its record; finalized(token, outcome) follows.
-    // With tags, a tagged copy of the part file (download/songtags.h) takes the name instead and
-    // the part file goes; when the tags cannot be written the part file itself does, and the
-    // outcome says why.
+    // With tags, the part file is tagged first (download/taggedfile.h); when the tags cannot be
+    // written it takes its name untagged, and the outcome says why.
     quint64 finalize(const QString& targetPath, qint64 size, const std::optional<SongTagValues>& tags = {});
 
     // Blocks until every queued job is done (tests and shutdown).

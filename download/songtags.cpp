@@ -5,8 +5,8 @@
 #include "download/songtitle.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <taglib/apefooter.h>
 #include <taglib/apetag.h>
@@ -24,8 +24,8 @@ namespace Qorvin {
 
 namespace {
 
-constexpr qint64 CopyChunkBytes = 1 << 20;
 constexpr qint64 Id3v1Bytes = 128;
+constexpr qsizetype Id3HeaderBytes = 10;
 
 TagLib::String toTagText(const QString& text)
 {
@@ -168,67 +168,64 @@ void makeTag(TagLib::MPEG::File& mpeg, const SongTagValues& values)
         setTextFrame(tag, "TRCK", QString::number(values.trackNumber));
 }
 
-QString writeError(const QSaveFile& file)
+// The rendered tag's header and frames, without its padding, as an ID3v2.3 tag of its own. TagLib
+// pads what it renders; the writer pads to the room it has.
+QByteArray withoutPadding(const TagLib::ByteVector& rendered)
 {
-    return QStringLiteral("无法写入 %1（%2）").arg(file.fileName(), file.errorString());
+    const QByteArray bytes(rendered.data(), qsizetype(rendered.size()));
+    qsizetype end = Id3HeaderBytes;
+    while (end + Id3HeaderBytes <= bytes.size() && bytes.at(end) != '\0') {
+        const qsizetype frameBytes = qsizetype(qFromBigEndian<quint32>(bytes.constData() + end + 4));
+        if (frameBytes < 0 || end + Id3HeaderBytes + frameBytes > bytes.size())
+            break;
+        end += Id3HeaderBytes + frameBytes;
+    }
+    return paddedTag(bytes.first(end), end);
 }
 
 } // namespace
 
-Outcome writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values)
+QByteArray paddedTag(const QByteArray& tag, qint64 totalBytes)
 {
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("无法读取 %1（%2）").arg(sourcePath, source.errorString())};
-    const qint64 length = source.size();
+    QByteArray padded("ID3\x03\x00\x00", 6);
+    const qint64 size = totalBytes - Id3HeaderBytes;
+    for (int shift = 21; shift >= 0; shift -= 7) // the tag size is "syncsafe": 7 bits a byte
+        padded += char((size >> shift) & 0x7F);
+    padded += tag.mid(Id3HeaderBytes);
+    padded.append(totalBytes - padded.size(), '\0');
+    return padded;
+}
+
+Outcome planSongTags(const QString& path, const SongTagValues& values, SongTagPlan* plan)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {false, QStringLiteral("无法读取 %1（%2）").arg(path, file.errorString())};
+    const qint64 length = file.size();
     if (length == 0)
         return {false, QStringLiteral("文件是空的")};
-
-    TagLib::FileStream stream(QFile::encodeName(sourcePath).constData(), true);
+    TagLib::FileStream stream(QFile::encodeName(path).constData(), true);
     if (!stream.isOpen())
-        return {false, QStringLiteral("无法读取 %1").arg(sourcePath)};
+        return {false, QStringLiteral("无法读取 %1").arg(path)};
     TagLib::MPEG::File mpeg(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     if (!mpeg.isValid())
         return {false, QStringLiteral("读不懂文件的标签")};
 
     // The audio lies between a leading ID3v2 tag and the trailing APE and ID3v1 tags.
-    qint64 audioStart = 0;
-    if (source.peek(3) == "ID3" && mpeg.hasID3v2Tag())
-        audioStart = mpeg.ID3v2Tag()->header()->completeTagSize();
-    qint64 audioEnd = length;
+    plan->audioStart = 0;
+    if (file.peek(3) == "ID3" && mpeg.hasID3v2Tag())
+        plan->audioStart = mpeg.ID3v2Tag()->header()->completeTagSize();
+    plan->audioEnd = length;
     if (mpeg.hasID3v1Tag())
-        audioEnd -= Id3v1Bytes;
+        plan->audioEnd -= Id3v1Bytes;
     if (mpeg.hasAPETag())
-        audioEnd -= mpeg.APETag()->footer()->completeTagSize();
-    if (audioEnd <= audioStart)
+        plan->audioEnd -= mpeg.APETag()->footer()->completeTagSize();
+    if (plan->audioEnd <= plan->audioStart)
         return {false, QStringLiteral("文件里只有标签，没有音频")};
 
     makeTag(mpeg, values);
-    const TagLib::ByteVector tag = mpeg.ID3v2Tag()->render(TagLib::ID3v2::v3);
-
-    QSaveFile tagged(taggedPath);
-    if (!tagged.open(QIODevice::WriteOnly))
-        return {false, writeError(tagged)};
-    if (tagged.write(tag.data(), qint64(tag.size())) != qint64(tag.size()))
-        return {false, writeError(tagged)};
-    if (!source.seek(audioStart))
-        return {false, QStringLiteral("无法读取 %1（%2）").arg(sourcePath, source.errorString())};
-    QByteArray chunk;
-    for (qint64 left = audioEnd - audioStart; left > 0; left -= chunk.size()) {
-        chunk = source.read(qMin(left, CopyChunkBytes));
-        if (chunk.isEmpty())
-            return {false, QStringLiteral("无法读取 %1（%2）").arg(sourcePath, source.errorString())};
-        if (tagged.write(chunk) != chunk.size())
-            return {false, writeError(tagged)};
-    }
-    if (!tagged.commit())
-        return {false, writeError(tagged)};
+    plan->tag = withoutPadding(mpeg.ID3v2Tag()->render(TagLib::ID3v2::v3));
     return Outcome::success();
-}
-
-QString taggedCopyPathFor(const QString& targetPath)
-{
-    return targetPath + QStringLiteral(".tagging");
 }
 
 } // namespace Qorvin

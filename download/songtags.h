@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The ID3 tags of a downloaded song, written so that players of every age show them: one ID3v2.3
-// tag, Chinese text in UTF-16, no ID3v1 or APE tag.
+// The ID3 tag a downloaded song should have so that players of every age show it: one ID3v2.3
+// tag, Chinese text in UTF-16, no ID3v1 or APE tag (download/taggedfile.h writes it).
 #pragma once
 
 #include "base/outcome.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace Qorvin {
@@ -16,18 +17,23 @@ struct SongTagValues
     int trackNumber = 0;  // the song's row in its result page; 0 writes none
 };
 
-// Writes taggedPath as the MP3 at sourcePath with its tags made right, and leaves sourcePath as
-// it was, so that nothing half tagged can remain under either name. The audio (everything after
-// the ID3v2 tag, up to an ID3v1 or APE trailer) is copied byte for byte. The new tag holds:
-// TIT2 the title's name, TPE1 its singer (the file's own when the title names none), TALB the
-// file's own readable album or else values.album, TRCK the row, and every other frame of the file
-// (cover pictures too) except comments and links that are only a web address. Text that was
-// GBK stored as Latin-1 is read as GBK; the ID3v1 tag's fields fill in what the ID3v2 tag lacks.
-// taggedPath is written through a temporary file and synced before it takes its name; the
-// reason of a failure is in Chinese.
-Outcome writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values);
+// How a downloaded MP3 is to be tagged: its new tag, and where its audio lies now.
+struct SongTagPlan
+{
+    QByteArray tag;        // a whole ID3v2.3 tag without padding
+    qint64 audioStart = 0; // the end of the file's own ID3v2 tag, padding included
+    qint64 audioEnd = 0;   // where its APE or ID3v1 tag begins, else its size
+};
 
-// Where a download's tagged copy is made before it takes the final name: "<target>.tagging".
-QString taggedCopyPathFor(const QString& targetPath);
+// Reads the MP3 at path (and changes nothing) for the tag it should have: TIT2 the title's name,
+// TPE1 its singer (the file's own when the title names none), TALB the file's own readable album
+// or else values.album, TRCK the row, and every other frame of the file (cover pictures too)
+// except comments and links that are only a web address. Text that was GBK stored as Latin-1 is
+// read as GBK; the ID3v1 tag's fields fill in what the ID3v2 tag lacks. Fails, with the reason in
+// Chinese, on an empty file, one TagLib cannot read, or one that holds tags and no audio.
+Outcome planSongTags(const QString& path, const SongTagValues& values, SongTagPlan* plan);
+
+// tag (a whole ID3v2 tag) grown with zeros to totalBytes, its header saying so.
+QByteArray paddedTag(const QByteArray& tag, qint64 totalBytes);
 
 } // namespace Qorvin

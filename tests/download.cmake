@@ -19,4 +19,4 @@ qorvin_add_test(NAME tst_downloadresume LABEL e2e
 # A batch from the local service tagged and named from its rows, read back with TagLib.
 qorvin_add_test(NAME tst_downloadtags LABEL e2e
   SOURCES ${download_test_dir}/tst_downloadtags.cpp ${download_test_dir}/queuetestrig.h
-  LIBS qorvin_download qorvin_localservice_server PkgConfig::QORVIN_TAGLIB)
+  ${download_test_dir}/tagreading.h LIBS qorvin_download qorvin_localservice_server PkgConfig::QORVIN_TAGLIB)

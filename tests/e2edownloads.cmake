@@ -10,7 +10,7 @@ foreach(variant plain dropped)
     set(name tst_e2e_droppeddownloads)
   endif()
   qorvin_add_test(NAME ${name} SOURCES ${e2e_downloads_dir}/tst_e2e_downloads.cpp
-    LIBS qorvin_e2e_fixture qorvin_localservice_audio LABEL e2e TIMEOUT 600)
+    LIBS qorvin_e2e_fixture qorvin_localservice_audio qorvin_download PkgConfig::QORVIN_TAGLIB LABEL e2e TIMEOUT 600)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/e2e/${name})
   add_dependencies(${name} mp3qorvin-service)
   if(variant STREQUAL "dropped")

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The whole program against the local service: a 30-song search, then 下载全部链接 from the
-// result view's menu. Every file must hold the service's bytes, and the playlist must list them.
+// result view's menu. Every file must hold the service's audio under tags naming its row's song and
+// singer, and the playlist must list them.
 // Built twice: once against a plain service, once against one that cuts every file's first answer.
 #include "app/browser/webbrowser.h"
 #include "app/downloads/downloadstatuspanel.h"
@@ -9,7 +10,9 @@
 #include "download/downloadfolder.h"
 #include "download/downloadqueue.h"
 #include "download/playlist.h"
+#include "download/songtitle.h"
 #include "localservice/songaudio.h"
+#include "tests/download/tagreading.h"
 #include "tests/e2e/e2efixture.h"
 
 #include <QCryptographicHash>
@@ -34,16 +37,6 @@ constexpr int BatchTimeoutMs = 240000;
 QByteArray sha256(const QByteArray& bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
-QByteArray fileSha256(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result().toHex();
 }
 
 // The service names its files by song id: ".../1234.mp3".
@@ -135,7 +128,8 @@ void TestEndToEndDownloads::downloadAllLinksOfSearch()
     QCOMPARE(result.failed, 0);
     QCOMPARE(QDir(result.folder), QDir(batchFolder(keyword)));
 
-    // Every file holds the service's bytes, in the order of the page.
+    // Every file holds the service's audio, in the order of the page, tagged from its row (the
+    // program's default).
     const QList<DownloadItem> items = m_queue->items();
     QCOMPARE(items.size(), SongCount);
     QList<PlaylistEntry> expectedPlaylist;
@@ -145,7 +139,17 @@ void TestEndToEndDownloads::downloadAllLinksOfSearch()
         QCOMPARE(item.url, songAddress(found.at(i).link));
         const LocalService::SongId id = songIdOf(item.url);
         QVERIFY2(id >= 0, qPrintable(item.url.toString()));
-        QCOMPARE(fileSha256(item.targetPath), sha256(LocalService::SongAudio::fileBytes(id)));
+        QFile file(item.targetPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(sha256(audioOf(file.readAll())), sha256(audioOf(LocalService::SongAudio::fileBytes(id))));
+        const ReadTags tags = readTags(item.targetPath);
+        const SongTitleParts parts = splitSongTitle(item.title);
+        QCOMPARE(tags.version, 3u);
+        QVERIFY(!tags.id3v1);
+        QCOMPARE(tags.title, parts.name);
+        if (!parts.singer.isEmpty())
+            QCOMPARE(tags.singer, parts.singer);
+        QCOMPARE(tags.track, QString::number(i + 1));
         QVERIFY(!QFile::exists(item.targetPath + QStringLiteral(".part")));
         expectedPlaylist.append({item.title, QFileInfo(item.targetPath).fileName()});
     }

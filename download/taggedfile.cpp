@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: MIT
+#include "download/taggedfile.h"
+
+#include "download/writeback.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <linux/falloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Qorvin {
+
+namespace {
+
+constexpr qint64 CopyChunkBytes = 1 << 20;
+// Room left in a copied tag, so that a player can edit it later without moving the audio.
+constexpr qint64 CopyPaddingBytes = 1024;
+
+QString systemError(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+QString readError(const QString& path, const QString& reason)
+{
+    return QStringLiteral("无法读取 %1（%2）").arg(path, reason);
+}
+
+QString writeError(const QString& path, const QString& reason)
+{
+    return QStringLiteral("无法写入 %1（%2）").arg(path, reason);
+}
+
+// The tag written over the file's old one, with blocks inserted before the audio when it needs more
+// room; the trailing tags cut off. *unsupported: the file system cannot insert blocks, and the file
+// is unchanged.
+Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupported)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return {false, writeError(path, file.errorString())};
+    const int handle = file.handle();
+    qint64 room = plan.audioStart;
+    if (plan.tag.size() > room) {
+        struct stat status {};
+        const qint64 block = ::fstat(handle, &status) == 0 && status.st_blksize > 0 ? status.st_blksize : 4096;
+        const qint64 inserted = (plan.tag.size() - room + block - 1) / block * block;
+        if (::fallocate(handle, FALLOC_FL_INSERT_RANGE, 0, inserted) != 0) {
+            *unsupported = errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS;
+            return {false, writeError(path, systemError(errno))};
+        }
+        room += inserted;
+    }
+    const QByteArray head = paddedTag(plan.tag, room);
+    const qint64 audioEnd = plan.audioEnd - plan.audioStart + room;
+    if (::pwrite(handle, head.constData(), size_t(head.size()), 0) != head.size() ||
+        ::ftruncate(handle, audioEnd) != 0)
+        return {false, writeError(path, systemError(errno))};
+    if (const int error = syncFileData(handle); error != 0)
+        return {false, writeError(path, systemError(error))};
+    return Outcome::success();
+}
+
+Outcome writeCopy(const QString& sourcePath, const QString& taggedPath, const SongTagPlan& plan)
+{
+    QFile source(sourcePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return {false, readError(sourcePath, source.errorString())};
+    QSaveFile tagged(taggedPath);
+    const QByteArray head = paddedTag(plan.tag, plan.tag.size() + CopyPaddingBytes);
+    if (!tagged.open(QIODevice::WriteOnly) || tagged.write(head) != head.size() || !tagged.flush())
+        return {false, writeError(taggedPath, tagged.errorString())};
+    // The kernel copies the audio from file to file, without passing it through this process, where
+    // the file systems let it; through a buffer where not.
+    loff_t from = plan.audioStart;
+    qint64 left = plan.audioEnd - plan.audioStart;
+    while (left > 0) {
+        const ssize_t copied =
+            ::copy_file_range(source.handle(), &from, tagged.handle(), nullptr, size_t(left), 0);
+        if (copied <= 0)
+            break;
+        left -= copied;
+    }
+    if (left > 0 && !source.seek(from))
+        return {false, readError(sourcePath, source.errorString())};
+    QByteArray chunk;
+    for (; left > 0; left -= chunk.size()) {
+        chunk = source.read(qMin(left, CopyChunkBytes));
+        if (chunk.isEmpty())
+            return {false, readError(sourcePath, source.errorString())};
+        if (tagged.write(chunk) != chunk.size())
+            return {false, writeError(taggedPath, tagged.errorString())};
+    }
+    if (!tagged.commit())
+        return {false, writeError(taggedPath, tagged.errorString())};
+    return Outcome::success();
+}
+
+} // namespace
+
+Outcome tagSongFile(const QString& partPath, const QString& taggedPath, const SongTagValues& values)
+{
+    SongTagPlan plan;
+    if (const Outcome planned = planSongTags(partPath, values, &plan); !planned.ok)
+        return planned;
+    // rename() replaces what a crash may have left under taggedPath.
+    const QByteArray part = QFile::encodeName(partPath);
+    const QByteArray tagged = QFile::encodeName(taggedPath);
+    if (::rename(part.constData(), tagged.constData()) != 0)
+        return {false, writeError(taggedPath, systemError(errno))};
+    bool unsupported = false;
+    const Outcome inPlace = tagInPlace(taggedPath, plan, &unsupported);
+    if (inPlace.ok || !unsupported)
+        return inPlace;
+    if (::rename(tagged.constData(), part.constData()) != 0)
+        return {false, writeError(partPath, systemError(errno))};
+    return writeCopy(partPath, taggedPath, plan);
+}
+
+Outcome writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values)
+{
+    SongTagPlan plan;
+    if (const Outcome planned = planSongTags(sourcePath, values, &plan); !planned.ok)
+        return planned;
+    return writeCopy(sourcePath, taggedPath, plan);
+}
+
+QString taggedCopyPathFor(const QString& targetPath)
+{
+    return targetPath + QStringLiteral(".tagging");
+}
+
+} // namespace Qorvin
