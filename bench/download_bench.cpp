@@ -83,7 +83,8 @@ bool downloadBatch(const QList<DownloadRequest>& links, const QString& folder, b
         *done = result.done;
         loop.quit();
     });
-    queue.add(links, folder, QStringLiteral("bench"), {QString::fromUtf16(DefaultNameTemplate), writeTags, {}});
+    queue.add(links, folder, QStringLiteral("bench"),
+              {QString::fromUtf16(DefaultNameTemplate), writeTags, {}});
     loop.exec();
     return *done == links.size();
 }

@@ -43,7 +43,8 @@ public:
 
     // Returns once every song is done or has failed, or once interrupted. choices name the files
     // and switch the tags on; their caption is the keyword or the topic.
-    DownloadSummary run(const QList<DownloadRequest>& songs, const QString& folder, const BatchChoices& choices);
+    DownloadSummary run(const QList<DownloadRequest>& songs, const QString& folder,
+                        const BatchChoices& choices);
     // Ctrl-C: the transfers stop where they are; their part files stay for a later run.
     void interrupt();
 

@@ -70,8 +70,8 @@ int downloadSongs(const CliOptions& options, const QList<DownloadRequest>& songs
 {
     FolderDownload download(progress);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &download, &FolderDownload::interrupt);
-    const DownloadSummary summary =
-        download.run(songs, options.downloadDir, {options.nameTemplate, options.writeTags, options.term.trimmed()});
+    const DownloadSummary summary = download.run(
+        songs, options.downloadDir, {options.nameTemplate, options.writeTags, options.term.trimmed()});
     for (const QString& problem : summary.recordProblems)
         fail(ExitDone, problem);
     // A song without its tags is still a song: said, but no failure.

@@ -101,7 +101,9 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
     QueueBatch& batch = d->batches.open(absoluteFolder(folder), keyword);
     batch.writeTags = choices.writeTags;
     batch.caption = keyword.isEmpty() ? choices.caption : keyword;
-    const auto numberOf = [&songs](qsizetype i) { return songs.at(i).number > 0 ? songs.at(i).number : int(i + 1); };
+    const auto numberOf = [&songs](qsizetype i) {
+        return songs.at(i).number > 0 ? songs.at(i).number : int(i + 1);
+    };
     int lastNumber = 0;
     for (qsizetype i = 0; i < songs.size(); ++i)
         lastNumber = qMax(lastNumber, numberOf(i));
@@ -429,7 +431,8 @@ void DownloadQueue::onTransferFinished(int id, const TransferOutcome& outcome)
     entry->transfer = nullptr;
     DownloadItem& item = entry->item;
     if (outcome.ok) {
-        item.notice = outcome.tagProblem.isEmpty() ? QString() : QStringLiteral("未写入歌曲信息: ") + outcome.tagProblem;
+        item.notice = outcome.tagProblem.isEmpty() ? QString()
+                                                   : QStringLiteral("未写入歌曲信息: ") + outcome.tagProblem;
         markDone(entry, outcome.finalPath, outcome.size);
         setState(entry, DownloadState::Done);
     } else {

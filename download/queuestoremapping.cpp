@@ -12,7 +12,8 @@ QueueStore storeOfQueue(const QueueBatches& batches, const std::function<const Q
     QueueStore store;
     store.completed = completed.list();
     for (const QueueBatch* batch : batches.inOrder()) {
-        StoredBatch stored{batch->folder, batch->keyword, batch->reported, {}, batch->writeTags, batch->caption};
+        StoredBatch stored{batch->folder,    batch->keyword, batch->reported, {},
+                           batch->writeTags, batch->caption};
         bool unfinished = false;
         for (int id : batch->ids) {
             const QueueEntry* entry = entryOf(id);

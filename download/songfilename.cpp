@@ -171,7 +171,8 @@ QString nameTemplateProblem(const QString& nameTemplate)
     bool anyField = false;
     for (const QRegularExpressionMatch& match : fieldPattern().globalMatch(nameTemplate)) {
         if (!fieldNames().contains(match.captured(1)))
-            return QStringLiteral("文件名模板中没有这个字段：{%1}（可用 {title} {name} {singer} {n} {keyword}）")
+            return QStringLiteral(
+                       "文件名模板中没有这个字段：{%1}（可用 {title} {name} {singer} {n} {keyword}）")
                 .arg(match.captured(1));
         anyField = true;
     }
@@ -187,8 +188,9 @@ QString songRelativePath(const QString& nameTemplate, const SongNameFields& fiel
         {QStringLiteral("title"), fields.title.trimmed()},
         {QStringLiteral("name"), parts.name},
         {QStringLiteral("singer"), parts.singer},
-        {QStringLiteral("n"), fields.number > 0 ? QStringLiteral("%1").arg(fields.number, fields.numberWidth, 10, QChar(u'0'))
-                                                : QString()},
+        {QStringLiteral("n"),
+         fields.number > 0 ? QStringLiteral("%1").arg(fields.number, fields.numberWidth, 10, QChar(u'0'))
+                           : QString()},
         {QStringLiteral("keyword"), fields.keyword.trimmed()},
     };
     QStringList segments = nameTemplate.split(u'/');

@@ -5,8 +5,8 @@
 #include "download/songtitle.h"
 
 #include <QFile>
-#include <QtEndian>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <taglib/apefooter.h>
 #include <taglib/apetag.h>
@@ -73,7 +73,8 @@ TagLib::String repairedText(const TagLib::String& text)
 bool isOnlyWebAddress(const TagLib::String& text)
 {
     static const QRegularExpression address(
-        QStringLiteral(R"(^\s*(?:(?:https?|ftp)://\S+|www\.\S+|[a-z0-9-]+(?:\.[a-z0-9-]+)*\.[a-z]{2,}(?:/\S*)?)\s*$)"),
+        QStringLiteral(
+            R"(^\s*(?:(?:https?|ftp)://\S+|www\.\S+|[a-z0-9-]+(?:\.[a-z0-9-]+)*\.[a-z]{2,}(?:/\S*)?)\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     return address.match(fromTagText(text)).hasMatch();
 }

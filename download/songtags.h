@@ -12,9 +12,9 @@ namespace Qorvin {
 
 struct SongTagValues
 {
-    QString title;        // as the result page shows it: "Name - Singer" or a bare name
-    QString album;        // the batch's keyword or topic caption, for files without an album
-    int trackNumber = 0;  // the song's row in its result page; 0 writes none
+    QString title;       // as the result page shows it: "Name - Singer" or a bare name
+    QString album;       // the batch's keyword or topic caption, for files without an album
+    int trackNumber = 0; // the song's row in its result page; 0 writes none
 };
 
 // How a downloaded MP3 is to be tagged: its new tag, and where its audio lies now.

@@ -48,8 +48,11 @@ Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupport
     const int handle = file.handle();
     qint64 room = plan.audioStart;
     if (plan.tag.size() > room) {
-        struct stat status {};
-        const qint64 block = ::fstat(handle, &status) == 0 && status.st_blksize > 0 ? status.st_blksize : 4096;
+        struct stat status
+        {
+        };
+        const qint64 block =
+            ::fstat(handle, &status) == 0 && status.st_blksize > 0 ? status.st_blksize : 4096;
         const qint64 inserted = (plan.tag.size() - room + block - 1) / block * block;
         if (::fallocate(handle, FALLOC_FL_INSERT_RANGE, 0, inserted) != 0) {
             *unsupported = errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS;

@@ -108,7 +108,8 @@ SongFile SongAudio::fileOf(SongId id)
     if (!file.isValid())
         return file;
     const Catalogue& catalogue = Catalogue::builtIn();
-    const PeriodTags tags = periodTagsOf(id, id >= 0 && id < catalogue.size() ? &catalogue.song(id) : nullptr);
+    const PeriodTags tags =
+        periodTagsOf(id, id >= 0 && id < catalogue.size() ? &catalogue.song(id) : nullptr);
     file.m_tag = tags.front;
     file.m_trailer = tags.back;
     const qint64 frames = file.m_tune.size() / SongFile::FrameBytes;

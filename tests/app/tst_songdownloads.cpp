@@ -419,23 +419,24 @@ void TestSongDownloads::cellTexts_data()
     QTest::addColumn<QString>("toolTip");
 
     const auto running = DownloadState::Downloading;
-    QTest::newRow("size unknown") << running << qint64(5000) << qint64(-1) << QString() << 0 << u"下载中"_s << false << QString() << u"下载中"_s;
-    QTest::newRow("half") << running << qint64(1572864) << qint64(3145728) << u"3.0 MB"_s << 50
-                          << u"下载中"_s << false << QString() << u"下载中"_s;
+    QTest::newRow("size unknown") << running << qint64(5000) << qint64(-1) << QString() << 0 << u"下载中"_s
+                                  << false << QString() << u"下载中"_s;
+    QTest::newRow("half") << running << qint64(1572864) << qint64(3145728) << u"3.0 MB"_s << 50 << u"下载中"_s
+                          << false << QString() << u"下载中"_s;
     QTest::newRow("paused part") << DownloadState::Paused << qint64(1023) << qint64(4096) << u"4.0 kB"_s << 24
                                  << u"已暂停"_s << false << QString() << u"已暂停"_s;
     // A server can send more than it announced; the bar still ends at its end.
-    QTest::newRow("more than announced")
-        << running << qint64(9000) << qint64(4096) << u"4.0 kB"_s << 100 << u"下载中"_s << false << QString() << u"下载中"_s;
-    QTest::newRow("done of unknown size")
-        << DownloadState::Done << qint64(2048) << qint64(-1) << QString() << 100 << u"已完成"_s << false << QString() << u"已完成"_s;
+    QTest::newRow("more than announced") << running << qint64(9000) << qint64(4096) << u"4.0 kB"_s << 100
+                                         << u"下载中"_s << false << QString() << u"下载中"_s;
+    QTest::newRow("done of unknown size") << DownloadState::Done << qint64(2048) << qint64(-1) << QString()
+                                          << 100 << u"已完成"_s << false << QString() << u"已完成"_s;
     QTest::newRow("failed") << DownloadState::Failed << qint64(0) << qint64(2048) << u"2.0 kB"_s << 0
                             << u"失败：不是MP3文件"_s << false << QString() << u"失败：不是MP3文件"_s;
-    QTest::newRow("already there") << DownloadState::Done << qint64(2048) << qint64(2048) << u"2.0 kB"_s << 100
-                                   << u"已存在"_s << true << QString() << u"已存在"_s;
-    QTest::newRow("done without tags") << DownloadState::Done << qint64(2048) << qint64(2048) << u"2.0 kB"_s
-                                       << 100 << u"已完成"_s << false << u"未写入歌曲信息: 文件是空的"_s
-                                       << u"已完成：未写入歌曲信息: 文件是空的"_s;
+    QTest::newRow("already there") << DownloadState::Done << qint64(2048) << qint64(2048) << u"2.0 kB"_s
+                                   << 100 << u"已存在"_s << true << QString() << u"已存在"_s;
+    QTest::newRow("done without tags")
+        << DownloadState::Done << qint64(2048) << qint64(2048) << u"2.0 kB"_s << 100 << u"已完成"_s << false
+        << u"未写入歌曲信息: 文件是空的"_s << u"已完成：未写入歌曲信息: 文件是空的"_s;
 }
 
 void TestSongDownloads::cellTexts()

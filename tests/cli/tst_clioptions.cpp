@@ -64,7 +64,8 @@ void TestCliOptions::commandLine_data()
     row("every output", {"search", "k", "--json", "--m3u", "l.m3u", "--download", "songs", "-q"})
         << false << Command::Search << "k"
         << "30" << defaultFile << 3 << "json quiet m3u=l.m3u download=songs";
-    row("names and no tags", {"search", "k", "--download", "songs", "--name", "{singer}/{n}. {name}", "--no-tags"})
+    row("names and no tags",
+        {"search", "k", "--download", "songs", "--name", "{singer}/{n}. {name}", "--no-tags"})
         << false << Command::Search << "k"
         << "30" << defaultFile << 3 << "download=songs name={singer}/{n}. {name} no-tags";
     row("keyword after --", {"search", "--", "-n"}) << false << Command::Search << "-n"

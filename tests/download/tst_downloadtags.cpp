@@ -73,9 +73,12 @@ void TestDownloadTags::batchIsTaggedFromItsRows()
         const LocalService::Song& song = LocalService::Catalogue::builtIn().song(id);
         const SongTitleParts parts = splitSongTitle(songs.at(id).title);
         QCOMPARE(item.notice, QString());
-        const QString expectedPath = parts.singer.isEmpty()
-                                         ? u"%1/%2. %3.mp3"_s.arg(folder).arg(item.number, 2, 10, QChar(u'0')).arg(song.name)
-                                         : u"%1/%2/%3. %4.mp3"_s.arg(folder, song.singer).arg(item.number, 2, 10, QChar(u'0')).arg(song.name);
+        const QString expectedPath =
+            parts.singer.isEmpty()
+                ? u"%1/%2. %3.mp3"_s.arg(folder).arg(item.number, 2, 10, QChar(u'0')).arg(song.name)
+                : u"%1/%2/%3. %4.mp3"_s.arg(folder, song.singer)
+                      .arg(item.number, 2, 10, QChar(u'0'))
+                      .arg(song.name);
         QCOMPARE(item.targetPath, expectedPath);
 
         const ReadTags tags = readTags(item.targetPath);

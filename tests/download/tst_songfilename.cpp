@@ -104,7 +104,8 @@ void TestSongFileName::templatePaths_data()
     QTest::addColumn<QString>("expected");
 
     const QString song = u"水调歌头 - 苏轼 [128K]"_s;
-    QTest::newRow("title as the page shows it") << u"{title}"_s << song << 3 << u"水调歌头 - 苏轼 [128K].mp3"_s;
+    QTest::newRow("title as the page shows it")
+        << u"{title}"_s << song << 3 << u"水调歌头 - 苏轼 [128K].mp3"_s;
     QTest::newRow("singer first") << u"{singer} - {name}"_s << song << 3 << u"苏轼 - 水调歌头.mp3"_s;
     QTest::newRow("folder per singer") << u"{singer}/{name}"_s << song << 3 << u"苏轼/水调歌头.mp3"_s;
     QTest::newRow("row zero-padded") << u"{n}. {title}"_s << u"春"_s << 3 << u"003. 春.mp3"_s;

@@ -160,16 +160,18 @@ void TestSongTags::writesTheRowIntoARepairedTag_data()
 
     QTest::newRow("name and singer") << Fixture::Bare << u"水调歌头 - 苏轼"_s << true << u"水调歌头"_s
                                      << u"苏轼"_s << u"宋词三百首"_s << 0 << false;
-    QTest::newRow("quality mark belongs to neither, copied") << Fixture::Bare << u"念奴娇 - 苏轼 [128K]"_s << true
-                                                     << u"念奴娇"_s << u"苏轼"_s << u"宋词三百首"_s << 0 << true;
+    QTest::newRow("quality mark belongs to neither, copied")
+        << Fixture::Bare << u"念奴娇 - 苏轼 [128K]"_s << true << u"念奴娇"_s << u"苏轼"_s << u"宋词三百首"_s
+        << 0 << true;
     QTest::newRow("bare name keeps the file's singer, GBK repaired")
         << Fixture::GbkLatin1 << u"如梦令"_s << true << u"如梦令"_s << u"李清照"_s << u"宋词"_s << 0 << false;
     QTest::newRow("true Latin-1 stays") << Fixture::CafeLatin1 << u"Chanson"_s << true << u"Chanson"_s
                                         << u"Café"_s << u"宋词三百首"_s << 0 << false;
     QTest::newRow("ID3v2.4 UTF-8 becomes ID3v2.3") << Fixture::Utf8V24 << u"蝶恋花 - 柳永"_s << true
                                                    << u"蝶恋花"_s << u"柳永"_s << u"新歌"_s << 0 << false;
-    QTest::newRow("cover kept, ID3v1 dropped, copied") << Fixture::Cover << u"青玉案 - 辛弃疾"_s << true
-                                               << u"青玉案"_s << u"辛弃疾"_s << u"宋词三百首"_s << 0 << true;
+    QTest::newRow("cover kept, ID3v1 dropped, copied")
+        << Fixture::Cover << u"青玉案 - 辛弃疾"_s << true << u"青玉案"_s << u"辛弃疾"_s << u"宋词三百首"_s
+        << 0 << true;
     QTest::newRow("web address adverts dropped") << Fixture::Advert << u"雨霖铃 - 柳永"_s << true
                                                  << u"雨霖铃"_s << u"柳永"_s << u"宋词三百首"_s << 1 << false;
     QTest::newRow("name outside GBK") << Fixture::Bare << u"\U00020000 - 苏轼"_s << true << u"\U00020000"_s
@@ -199,7 +201,8 @@ void TestSongTags::writesTheRowIntoARepairedTag()
     sourceFile.close();
 
     const SongTagValues values{pageTitle, u"宋词三百首"_s, 7};
-    const Outcome result = copy ? writeTaggedCopy(source, tagged, values) : tagSongFile(source, tagged, values);
+    const Outcome result =
+        copy ? writeTaggedCopy(source, tagged, values) : tagSongFile(source, tagged, values);
     QCOMPARE(result.ok, ok);
     // A copy leaves the source as it was; in place, the source moves only once it can be tagged.
     QCOMPARE(QFile::exists(source), copy || !ok);

@@ -153,15 +153,17 @@ void TestSongAudio::sameSongSameFileOtherSongOtherFile()
 void TestSongAudio::tagsOfTheTime_data()
 {
     QTest::addColumn<PeriodTagKind>("kind");
-    QTest::addColumn<bool>("gbk");       // title and singer as GBK bytes marked Latin-1, an ID3v1 tag
-    QTest::addColumn<bool>("cover");     // a JPEG picture
-    QTest::addColumn<bool>("advert");    // the advert comment
-    QTest::addColumn<double>("share");   // of the catalogue's songs, roughly
+    QTest::addColumn<bool>("gbk");     // title and singer as GBK bytes marked Latin-1, an ID3v1 tag
+    QTest::addColumn<bool>("cover");   // a JPEG picture
+    QTest::addColumn<bool>("advert");  // the advert comment
+    QTest::addColumn<double>("share"); // of the catalogue's songs, roughly
 
     QTest::newRow("GBK") << PeriodTagKind::GbkAsLatin1 << true << false << false << 1.0 / 6;
-    QTest::newRow("GBK and advert") << PeriodTagKind::GbkAsLatin1WithAdvert << true << false << true << 1.0 / 6;
+    QTest::newRow("GBK and advert") << PeriodTagKind::GbkAsLatin1WithAdvert << true << false << true
+                                    << 1.0 / 6;
     QTest::newRow("UTF-16 and cover") << PeriodTagKind::Utf16WithCover << false << true << false << 1.0 / 6;
-    QTest::newRow("UTF-16 and advert") << PeriodTagKind::Utf16WithAdvert << false << false << true << 1.0 / 12;
+    QTest::newRow("UTF-16 and advert")
+        << PeriodTagKind::Utf16WithAdvert << false << false << true << 1.0 / 12;
     QTest::newRow("none") << PeriodTagKind::None << false << false << false << 5.0 / 12;
 }
 
