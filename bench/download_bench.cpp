@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -172,7 +173,7 @@ static void BM_DownloadResume(benchmark::State& state)
         QTemporaryDir sizing;
         int done = 0;
         g_service->becomeSystemProxy();
-        downloadBatch({{QStringLiteral("size"), songUrl(song)}}, sizing.path(), &done);
+        downloadBatch({{QUrl(songUrl(song)), QStringLiteral("size")}}, sizing.path(), &done);
         const qint64 size = folderBytes(sizing.path());
         Qorvin::Test::ServiceProcess dropping;
         const QString error =
@@ -185,7 +186,7 @@ static void BM_DownloadResume(benchmark::State& state)
         dropping.becomeSystemProxy();
         QTemporaryDir folder;
         state.ResumeTiming();
-        if (!downloadBatch({{QStringLiteral("resume"), songUrl(song)}}, folder.path(), &done)) {
+        if (!downloadBatch({{QUrl(songUrl(song)), QStringLiteral("resume")}}, folder.path(), &done)) {
             state.SkipWithError("the song failed");
             return;
         }
@@ -209,6 +210,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
+    // The queues make their own managers, which go through http_proxy as the program's do.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     service.becomeSystemProxy();
     g_service = &service;
 
