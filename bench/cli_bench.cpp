@@ -126,6 +126,19 @@ private:
     std::thread m_thread;
 };
 
+QProcess* makeSearch(const ServiceRun& run, const QString& resultFile, QObject* parent)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("http_proxy"), run.proxy());
+    auto* cli = new QProcess(parent);
+    cli->setProgram(QStringLiteral(QORVIN_CLI_PROGRAM));
+    cli->setArguments({QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("-n"),
+                       QStringLiteral("300"), QStringLiteral("-q"), QStringLiteral("-o"), resultFile});
+    cli->setProcessEnvironment(environment);
+    cli->setStandardOutputFile(QProcess::nullDevice());
+    return cli;
+}
+
 bool runToEnd(QProcess& process)
 {
     process.start();
@@ -137,23 +150,16 @@ void BM_CliSearch(benchmark::State& state, ServiceRun* run)
 {
     QTemporaryDir folder;
     const QString resultFile = folder.filePath(QStringLiteral("result.htm"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("http_proxy"), run->proxy());
     FileArrival arrival(folder.path(), QStringLiteral("result.htm"));
-    qsizetype logBefore = 0;
     qint64 searches = 0;
     qint64 toResultNs = 0;
     qint64 toExitNs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(resultFile);
-        logBefore = settledLog(*run->service).size();
-        QProcess cli;
-        cli.setProgram(QStringLiteral(QORVIN_CLI_PROGRAM));
-        cli.setArguments({QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("-n"),
-                          QStringLiteral("300"), QStringLiteral("-q"), QStringLiteral("-o"), resultFile});
-        cli.setProcessEnvironment(environment);
-        cli.setStandardOutputFile(QProcess::nullDevice());
+        settledLog(*run->service);
+        QObject owner;
+        QProcess& cli = *makeSearch(*run, resultFile, &owner);
         state.ResumeTiming();
 
         const qint64 startNs = monotonicNs();
@@ -171,10 +177,7 @@ void BM_CliSearch(benchmark::State& state, ServiceRun* run)
         ++searches;
         state.ResumeTiming();
     }
-    const QByteArrayList log = settledLog(*run->service);
-    run->searchPages.clear();
-    for (qsizetype i = logBefore; i < log.size(); ++i)
-        run->searchPages.append(log.at(i).split(' ').value(1));
+    settledLog(*run->service);
     const double perSearch = searches ? 1.0 / static_cast<double>(searches) : 0;
     run->cliSecondsPerSearch = static_cast<double>(toResultNs) / 1e9 * perSearch;
     run->cliExitSecondsPerSearch = static_cast<double>(toExitNs) / 1e9 * perSearch;
@@ -184,15 +187,23 @@ void BM_CliSearch(benchmark::State& state, ServiceRun* run)
     state.counters["peak_rss_MB"] = childrenPeakRssMegabytes();
 }
 
+// The pages one search asks for, for curl to fetch: the search runs once before the timed runs.
+QByteArrayList pagesOfOneSearch(const ServiceRun& run)
+{
+    QTemporaryDir folder;
+    const qsizetype logBefore = settledLog(*run.service).size();
+    QObject owner;
+    if (!runToEnd(*makeSearch(run, folder.filePath(QStringLiteral("result.htm")), &owner)))
+        return {};
+    const QByteArrayList log = settledLog(*run.service);
+    QByteArrayList pages;
+    for (qsizetype i = logBefore; i < log.size(); ++i)
+        pages.append(log.at(i).split(' ').value(1));
+    return pages;
+}
+
 void BM_CurlSamePages(benchmark::State& state, ServiceRun* run)
 {
-    if (run->searchPages.isEmpty()) {
-        for (int offset = 0; offset < 300; offset += 30)
-            run->searchPages.append(
-                "http://mp3.baidu.com/m?z=0&cl=3&ct=134217728&sn=&lm=0&cm=1&sc=1&bu=&rn=30"
-                "&tn=baidump3&word=%CB%D5%E9%F8&pn=" +
-                QByteArray::number(offset));
-    }
     QStringList arguments{QStringLiteral("--silent"), QStringLiteral("--fail"), QStringLiteral("--proxy"),
                           run->proxy()};
     for (const QByteArray& page : std::as_const(run->searchPages))
@@ -240,6 +251,13 @@ int main(int argc, char** argv)
     }
     g_local.service = &local;
     g_latency.service = &late;
+    for (ServiceRun* run : {&g_local, &g_latency}) {
+        run->searchPages = pagesOfOneSearch(*run);
+        if (run->searchPages.isEmpty()) {
+            std::fprintf(stderr, "the search before the benchmarks failed\n");
+            return 1;
+        }
+    }
     // Each program run is followed by curl on the pages it asked for.
     const std::pair<const char*, ServiceRun*> runs[]{{"", &g_local}, {"Latency", &g_latency}};
     for (const auto& [suffix, run] : runs) {
