@@ -6,7 +6,8 @@ foreach(name songfilename httpanswer downloadfolder diskjobs directhttpreply)
 endforeach()
 
 # The tag writer, read back with TagLib.
-qorvin_add_test(NAME tst_songtags LABEL unit SOURCES ${download_test_dir}/tst_songtags.cpp
+qorvin_add_test(NAME tst_songtags LABEL unit
+  SOURCES ${download_test_dir}/tst_songtags.cpp ${download_test_dir}/tagreading.h
   LIBS qorvin_download qorvin_base PkgConfig::QORVIN_TAGLIB)
 
 # The queue over real sockets against the local service, in process.

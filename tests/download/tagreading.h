@@ -10,6 +10,7 @@
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 
 namespace Qorvin::Test {
 
@@ -17,12 +18,16 @@ struct ReadTags
 {
     bool id3v2 = false;
     bool id3v1 = false;
+    bool ape = false;
     unsigned int version = 0; // the ID3v2 tag's major version
     QString title;            // TIT2
     QString singer;           // TPE1
     QString album;            // TALB
     QString track;            // TRCK
     int comments = 0;         // COMM frames
+    int links = 0;            // WXXX frames
+    int pictures = 0;         // APIC frames
+    bool titleInUtf16 = false;
 };
 
 inline QString frameText(TagLib::ID3v2::Tag* tag, const char* id)
@@ -37,6 +42,7 @@ inline ReadTags readTags(const QString& path)
     TagLib::MPEG::File mpeg(QFile::encodeName(path).constData(), false);
     tags.id3v1 = mpeg.hasID3v1Tag();
     tags.id3v2 = mpeg.hasID3v2Tag();
+    tags.ape = mpeg.hasAPETag();
     if (!tags.id3v2)
         return tags;
     TagLib::ID3v2::Tag* tag = mpeg.ID3v2Tag();
@@ -46,6 +52,12 @@ inline ReadTags readTags(const QString& path)
     tags.album = frameText(tag, "TALB");
     tags.track = frameText(tag, "TRCK");
     tags.comments = int(tag->frameList("COMM").size());
+    tags.links = int(tag->frameList("WXXX").size());
+    tags.pictures = int(tag->frameList("APIC").size());
+    const TagLib::ID3v2::FrameList titles = tag->frameList("TIT2");
+    const auto* title =
+        titles.isEmpty() ? nullptr : dynamic_cast<TagLib::ID3v2::TextIdentificationFrame*>(titles.front());
+    tags.titleInUtf16 = title && title->textEncoding() == TagLib::String::UTF16;
     return tags;
 }
 
