@@ -55,7 +55,8 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::
         return {false, diskErrorReason(folder, partPath, errorNumber), {}, size};
     size = QFileInfo(source).size();
     // The folder is not synced after the rename: a crash may leave the synced file under its part
-    // name, with its record, and the next start finds it complete (the server answers 416).
+    // name, with its record, and the next start finds it complete (the server answers 416); or a
+    // tagged one under its tagging name, and the next start fetches the song again.
     // QFile::rename refuses a name that is taken, but between its look and the rename it falls back
     // to copying over whatever took the name meanwhile. The songs of this queue therefore take
     // their final names one at a time; only the syncs above run side by side.
