@@ -33,3 +33,10 @@ qorvin_add_test(NAME tst_ls_httpconnection LABEL e2e
   LIBS qorvin_localservice_server)
 target_compile_definitions(tst_ls_httpconnection PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
 add_dependencies(tst_ls_httpconnection mp3qorvin-service)
+
+# Records from the Internet Archive, against a fake archive in the test's own event loop.
+qorvin_add_test(NAME tst_ls_archivesource LABEL e2e
+  SOURCES ${localservice_test_dir}/tst_archivesource.cpp ${localservice_test_dir}/archivefixtures.h
+  ${localservice_test_dir}/fakearchive.cpp ${localservice_test_dir}/fakearchive.h
+  ${localservice_test_dir}/httpexchange.h
+  LIBS qorvin_localservice_server)
