@@ -35,6 +35,11 @@ const QByteArray Mp3Type = QByteArrayLiteral("audio/mpeg");
 
 // While descriptors run out, accepting pauses this long before it tries again.
 constexpr int AcceptRetryMs = 100;
+// A connection this young is never closed to make room: its client had no time to ask yet.
+constexpr qint64 NewcomerMs = 1000;
+// Clients connecting all at once wait in the kernel's queue instead of being turned away
+// (the kernel cuts it to its own maximum, net.core.somaxconn).
+constexpr int ListenBacklog = 4096;
 
 struct Target
 {
@@ -106,6 +111,7 @@ LocalServer::~LocalServer()
 bool LocalServer::listen(quint16 port)
 {
     SongAudio::prepare(); // encode the tunes before the first request, not during it
+    m_tcp.setListenBacklogSize(ListenBacklog);
     if (!m_tcp.listen(QHostAddress::LocalHost, port))
         return false;
     m_port = m_tcp.serverPort();
@@ -127,6 +133,8 @@ void LocalServer::acceptConnections()
 {
     HttpLimits limits;
     limits.idleTimeoutMs = m_options.idleTimeoutMs;
+    limits.headTimeoutMs = m_options.headTimeoutMs;
+    limits.bodyTimeoutMs = m_options.bodyTimeoutMs;
     for (;;) {
         const int descriptor =
             ::accept4(int(m_tcp.socketDescriptor()), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
@@ -157,11 +165,14 @@ void LocalServer::acceptConnections()
 void LocalServer::makeRoom()
 {
     // The client waits in the listening socket's queue, which stays readable: accepting pauses
-    // instead of spinning, and the connection idle for longest makes room for the new client.
+    // instead of spinning. Room is made by the connection quiet for longest among those owed no
+    // answer: idle ones and ones stuck halfway through a request alike. One just accepted is
+    // never taken, or each newcomer would be the one closed.
     m_acceptNotifier->setEnabled(false);
     HttpConnection* oldest = nullptr;
     for (HttpConnection* connection : std::as_const(m_connections)) {
-        if (connection->isIdle() && (!oldest || connection->idleMs() > oldest->idleMs()))
+        if (connection->owesNoAnswer() && connection->ageMs() >= NewcomerMs &&
+            (!oldest || connection->idleMs() > oldest->idleMs()))
             oldest = connection;
     }
     if (oldest) {

@@ -35,6 +35,8 @@ struct ServerOptions
     QList<qint64> brokenSongs = {};  // these song ids answer 500
 
     int idleTimeoutMs = 60000; // a connection waiting this long for a request is closed
+    int headTimeoutMs = 10000; // a request's line and fields, once begun, must be whole in this time
+    int bodyTimeoutMs = 30000; // and its body, when it announces one
 };
 
 } // namespace Qorvin::LocalService
