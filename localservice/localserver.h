@@ -44,6 +44,9 @@ public:
     // Starts the counts afresh; the answers still running stay counted as active.
     void resetFileStats();
 
+    // Pages answered so far (everything but the MP3 files and /_stats).
+    qint64 pageCount() const { return m_pageCount; }
+
     // Where the pages' records come from; the Archive's when the options ask for it.
     RecordSource& source() { return *m_source; }
 

@@ -40,3 +40,10 @@ qorvin_add_test(NAME tst_ls_archivesource LABEL e2e
   ${localservice_test_dir}/fakearchive.cpp ${localservice_test_dir}/fakearchive.h
   ${localservice_test_dir}/httpexchange.h
   LIBS qorvin_localservice_server)
+
+# The mends of the connection handling: memory, deadlines, half-close, fairness, backlog, rates.
+qorvin_add_test(NAME tst_ls_connectionfaults LABEL e2e
+  SOURCES ${localservice_test_dir}/tst_connectionfaults.cpp ${localservice_test_dir}/httpexchange.h
+  LIBS qorvin_localservice_server)
+target_compile_definitions(tst_ls_connectionfaults PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
+add_dependencies(tst_ls_connectionfaults mp3qorvin-service)
