@@ -47,3 +47,14 @@ qorvin_add_test(NAME tst_ls_connectionfaults LABEL e2e
   LIBS qorvin_localservice_server)
 target_compile_definitions(tst_ls_connectionfaults PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
 add_dependencies(tst_ls_connectionfaults mp3qorvin-service)
+
+# The command line against the service's archive source over the fake archive.
+qorvin_add_test(NAME tst_ls_archivecli LABEL e2e
+  SOURCES ${localservice_test_dir}/tst_archivecli.cpp ${localservice_test_dir}/archivefixtures.h
+  ${localservice_test_dir}/fakearchive.cpp ${localservice_test_dir}/fakearchive.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/cli/cliprocess.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
+  LIBS qorvin_localservice_pages Qt6::Network)
+target_compile_definitions(tst_ls_archivecli PRIVATE
+  QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
+add_dependencies(tst_ls_archivecli mp3qorvin-service mp3qorvin-cli)
