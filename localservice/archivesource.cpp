@@ -15,7 +15,8 @@ namespace {
 
 // The Archive refuses to page a sorted search past this many items.
 constexpr qsizetype MaxItemsPerKeyword = 10000;
-// Records read beyond the page asked for, so that the next page is mostly ready when it is asked.
+// Records read beyond the page asked for, so that the next page is mostly ready when it is asked
+// for.
 constexpr qsizetype LookaheadRecords = PageGenerator::RecordsPerPage;
 
 const QString SearchSort = u"downloads desc"_s;
@@ -127,7 +128,7 @@ void ArchiveSource::resultPage(const QString& word, int offset, PageReady ready)
     const qsizetype pageEnd = qsizetype(offset) + PageGenerator::RecordsPerPage;
     if (stream->records.size() >= pageEnd || stream->finished()) {
         ready(pageOf(*stream, offset)); // read already: no request, no wait
-        if (stream->error.isEmpty()) {
+        if (stream->error.isEmpty() && offset > 0) {
             stream->wanted = qMax(stream->wanted, pageEnd + LookaheadRecords);
             advance(stream); // and the next page is read ahead
         }
@@ -166,7 +167,10 @@ void ArchiveSource::advance(const std::shared_ptr<Stream>& stream)
             const Stream::Asker answered = s.askers.takeAt(i);
             answered.ready(pageOf(s, answered.offset));
         } else {
-            s.wanted = qMax(s.wanted, qsizetype(asker.offset) + PageGenerator::RecordsPerPage + LookaheadRecords);
+            // A first page is often the only one read (a topic crawl takes one song a name): the
+            // pages after it are read ahead only once a second page was asked for.
+            const qsizetype ahead = asker.offset > 0 ? LookaheadRecords : 0;
+            s.wanted = qMax(s.wanted, qsizetype(asker.offset) + PageGenerator::RecordsPerPage + ahead);
             ++i;
         }
     }

@@ -44,6 +44,17 @@ HttpAnswer page(const LocalServer& server, const QString& word, int offset)
     return collectAnswer(server.port(), searchRequest(word, offset), CollectUntil::Complete, 10000);
 }
 
+// A query value by its key, "[]" in the key percent-encoded or not.
+QString queryValue(const FakeRequest& request, const QString& key)
+{
+    const auto items = request.query.queryItems(QUrl::FullyDecoded);
+    for (const auto& item : items) {
+        if (QUrl::fromPercentEncoding(item.first.toUtf8()) == key)
+            return item.second;
+    }
+    return {};
+}
+
 QStringList targetsOf(const FakeArchive& fake)
 {
     QStringList targets;
@@ -84,6 +95,8 @@ private slots:
     void busyArchiveIsAskedAgainAfterRetryAfter();
     void unreachableArchiveFailsFastAfterwards();
     void repeatedSearchesCostNoRequest();
+    void topicListsShowTheNamesToSearch_data();
+    void topicListsShowTheNamesToSearch();
 };
 
 void TestArchiveSource::records_data()
@@ -219,8 +232,12 @@ void TestArchiveSource::records()
     // No request is made twice, whatever number of pages was read.
     const QStringList targets = targetsOf(fake);
     QCOMPARE(QSet<QString>(targets.cbegin(), targets.cend()).size(), targets.size());
-    if (!query.isEmpty())
-        QCOMPARE(fake.requests.value(0).query.queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded), query);
+    if (!query.isEmpty()) {
+        const FakeRequest& search = fake.requests.first();
+        QCOMPARE(queryValue(search, QStringLiteral("q")), query);
+        QCOMPARE(queryValue(search, QStringLiteral("sort[]")), QStringLiteral("downloads desc"));
+        QCOMPARE(queryValue(search, QStringLiteral("rows")), QStringLiteral("50"));
+    }
     for (const FakeRequest& request : std::as_const(fake.requests))
         QVERIFY(request.header("user-agent").startsWith("mp3qorvin-service/" QORVIN_VERSION));
 }
@@ -387,6 +404,15 @@ void TestArchiveSource::repeatedSearchesCostNoRequest()
         QCOMPARE(fake.requests.size(), asked);
     }
     {
+        // Entries older than the maximum age are asked for again.
+        options.archive.cacheMaxAgeSeconds = 0;
+        LocalServer refreshing(options);
+        QVERIFY(refreshing.listen());
+        QCOMPARE(shownRecords(page(refreshing, QStringLiteral("song"), 0).body()).size(), 30);
+        QVERIFY(fake.requests.size() > asked);
+        options.archive.cacheMaxAgeSeconds = 24 * 60 * 60;
+    }
+    {
         // Under a small cap, many file lists leave the folder under it.
         options.archive.cacheBytes = 40 * 1024;
         LocalServer third(options);
@@ -405,6 +431,58 @@ void TestArchiveSource::repeatedSearchesCostNoRequest()
         // Nothing was written outside the folder, whatever an identifier holds.
         QCOMPARE(QDir(cache.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("mp3qorvin")});
     }
+}
+
+void TestArchiveSource::topicListsShowTheNamesToSearch_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("values"); // of the items found, in order
+    QTest::addColumn<QStringList>("names");  // the list shows
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("sort");
+    QTest::newRow("热门DJ: titles, each once")
+        << QByteArray("/list/dj.html") << QStringLiteral("title")
+        << QStringList{QStringLiteral("Night mix"), QString(), QStringLiteral("Night mix"), QStringLiteral("舞曲")}
+        << QStringList{QStringLiteral("Night mix"), QStringLiteral("舞曲")}
+        << QStringLiteral("mediatype:(audio) AND subject:(dj OR electronic OR remix)") << QStringLiteral("downloads desc");
+    QTest::newRow("歌手列表: creators")
+        << QByteArray("/singer/singers.html") << QStringLiteral("creator")
+        << QStringList{QStringLiteral("周璇"), QStringLiteral("白光"), QStringLiteral("周璇")}
+        << QStringList{QStringLiteral("周璇"), QStringLiteral("白光")}
+        << QStringLiteral("mediatype:(audio) AND collection:(georgeblood)") << QStringLiteral("downloads desc");
+    QTest::newRow("新歌TOP100: newest") << QByteArray("/list/newhits.html") << QStringLiteral("title")
+                                        << QStringList{QStringLiteral("New")} << QStringList{QStringLiteral("New")}
+                                        << QStringLiteral("mediatype:(audio) AND collection:(audio_music OR netlabels)")
+                                        << QStringLiteral("publicdate desc");
+}
+
+void TestArchiveSource::topicListsShowTheNamesToSearch()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QString, field);
+    QFETCH(QStringList, values);
+    QFETCH(QStringList, names);
+    QFETCH(QString, query);
+    QFETCH(QString, sort);
+    FakeArchive fake;
+    QList<QJsonObject> docs;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        docs.append({{QStringLiteral("identifier"), QString::number(i)}, {field, values[i]}});
+    fake.addSearch(QString(), docs);
+    LocalServer server(archiveOptions(fake));
+    QVERIFY(server.listen());
+    const HttpAnswer answer = exchange(server.port(), getRequest("http://list.mp3.baidu.com" + path), 10000);
+    QCOMPARE(answer.status(), 200);
+    static const QRegularExpression entry(QStringLiteral("<td class=n>\\d+\\.</td><td><A href=\"[^\"]*\" target=_blank>([^<]*)</A>"));
+    QStringList shown;
+    const QString page = decodeGbk(answer.body()).value_or(QString());
+    for (auto it = entry.globalMatch(page); it.hasNext();)
+        shown.append(it.next().captured(1));
+    QCOMPARE(shown, names);
+    QCOMPARE(fake.requests.size(), 1);
+    QCOMPARE(fake.requests[0].query.queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded), query);
+    QCOMPARE(queryValue(fake.requests[0], QStringLiteral("sort[]")), sort);
 }
 
 QTEST_GUILESS_MAIN(TestArchiveSource)
