@@ -77,8 +77,7 @@ public:
     }
 
 private:
-    template <typename F>
-    void onThread(F work)
+    template <typename F> void onThread(F work)
     {
         QMetaObject::invokeMethod(&m_anchor, work, Qt::BlockingQueuedConnection);
     }
@@ -94,7 +93,8 @@ bool runSearch(quint16 servicePort, const QString& folder)
     QProcess cli;
     cli.setProgram(QStringLiteral(QORVIN_CLI_PROGRAM));
     cli.setArguments({QStringLiteral("search"), QStringLiteral("bench"), QStringLiteral("-n"),
-                      QString::number(Songs), QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("bench.htm")});
+                      QString::number(Songs), QStringLiteral("-q"), QStringLiteral("-o"),
+                      QStringLiteral("bench.htm")});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1").arg(servicePort));
     cli.setProcessEnvironment(environment);
@@ -127,7 +127,8 @@ void archiveSearch(benchmark::State& state, bool cached)
     FakeArchiveThread fake;
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
-    const QStringList arguments{QStringLiteral("--source"), QStringLiteral("archive"), QStringLiteral("--archive-url"),
+    const QStringList arguments{QStringLiteral("--source"), QStringLiteral("archive"),
+                                QStringLiteral("--archive-url"),
                                 QStringLiteral("http://127.0.0.1:%1").arg(fake.port())};
     if (cached) {
         Test::ServiceProcess warm;

@@ -86,9 +86,8 @@ bool ArchiveCache::store(const QUrl& address, const QByteArray& body, QString* e
 void ArchiveCache::trim()
 {
     QFileInfoList entries = entriesIn(m_folder);
-    std::sort(entries.begin(), entries.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        return a.lastModified() < b.lastModified();
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const QFileInfo& a, const QFileInfo& b) { return a.lastModified() < b.lastModified(); });
     qint64 bytes = 0;
     for (const QFileInfo& entry : std::as_const(entries))
         bytes += entry.size();

@@ -86,8 +86,7 @@ std::optional<QJsonObject> jsonObjectOf(const QByteArray& body, QString* error)
 } // namespace
 
 ArchiveClient::ArchiveClient(const ArchiveOptions& options, QObject* parent)
-    : QObject(parent),
-      m_options(options),
+    : QObject(parent), m_options(options),
       m_cache(options.cacheFolder, options.cacheBytes, options.cacheMaxAgeSeconds)
 {
     m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);

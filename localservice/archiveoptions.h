@@ -12,16 +12,16 @@ namespace Qorvin::LocalService {
 struct ArchiveOptions
 {
     QUrl address = QUrl(QStringLiteral("https://archive.org"));
-    QString cacheFolder;                           // empty: answers are not kept on disk
-    qint64 cacheBytes = 64 * 1024 * 1024;          // the folder's files together stay under this
-    qint64 cacheMaxAgeSeconds = 24 * 60 * 60;      // older entries are asked for again
-    int maxInFlight = 4;                           // requests to the Archive at once
-    int connectTimeoutMs = 10 * 1000;              // until the request is on its way
-    int answerTimeoutMs = 30 * 1000;               // for the whole answer
-    qint64 maxAnswerBytes = 16 * 1024 * 1024;      // a larger answer is dropped
-    int maxRetryAfterSeconds = 60;                 // a longer Retry-After is cut to this
-    int busyRetries = 2;                           // 429 or 503: asked again at most this often
-    int unreachableQuietMs = 30 * 1000;            // after a failure to connect, no try for this long
+    QString cacheFolder;                      // empty: answers are not kept on disk
+    qint64 cacheBytes = 64 * 1024 * 1024;     // the folder's files together stay under this
+    qint64 cacheMaxAgeSeconds = 24 * 60 * 60; // older entries are asked for again
+    int maxInFlight = 4;                      // requests to the Archive at once
+    int connectTimeoutMs = 10 * 1000;         // until the request is on its way
+    int answerTimeoutMs = 30 * 1000;          // for the whole answer
+    qint64 maxAnswerBytes = 16 * 1024 * 1024; // a larger answer is dropped
+    int maxRetryAfterSeconds = 60;            // a longer Retry-After is cut to this
+    int busyRetries = 2;                      // 429 or 503: asked again at most this often
+    int unreachableQuietMs = 30 * 1000;       // after a failure to connect, no try for this long
 };
 
 } // namespace Qorvin::LocalService

@@ -81,12 +81,14 @@ ArchiveSource::~ArchiveSource() = default;
 
 QUrl ArchiveSource::searchAddress(const QString& query, const QString& sort, int rows, int page) const
 {
-    const auto encoded = [](const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
-    return QUrl::fromEncoded((baseAddress(m_client.options().address) + u"/advancedsearch.php?q="_s +
-                              encoded(query) + u"&fl%5B%5D=identifier&fl%5B%5D=title&fl%5B%5D=creator&sort%5B%5D="_s +
-                              encoded(sort) + u"&rows="_s + QString::number(rows) + u"&page="_s +
-                              QString::number(page) + u"&output=json"_s)
-                                 .toLatin1());
+    const auto encoded = [](const QString& text) {
+        return QString::fromLatin1(QUrl::toPercentEncoding(text));
+    };
+    return QUrl::fromEncoded(
+        (baseAddress(m_client.options().address) + u"/advancedsearch.php?q="_s + encoded(query) +
+         u"&fl%5B%5D=identifier&fl%5B%5D=title&fl%5B%5D=creator&sort%5B%5D="_s + encoded(sort) + u"&rows="_s +
+         QString::number(rows) + u"&page="_s + QString::number(page) + u"&output=json"_s)
+            .toLatin1());
 }
 
 QUrl ArchiveSource::metadataAddress(const QString& identifier) const
@@ -141,10 +143,12 @@ void ArchiveSource::resultPage(const QString& word, int offset, PageReady ready)
 
 SourcePage ArchiveSource::pageOf(const Stream& stream, int offset) const
 {
-    const QList<PageRecord> shown =
-        offset < stream.records.size() ? stream.records.mid(offset, PageGenerator::RecordsPerPage) : QList<PageRecord>();
+    const QList<PageRecord> shown = offset < stream.records.size()
+                                        ? stream.records.mid(offset, PageGenerator::RecordsPerPage)
+                                        : QList<PageRecord>();
     if (shown.isEmpty() && !stream.error.isEmpty())
-        return {502, m_pages.recordsPage(stream.word, offset, {}, stream.records.size(), unreachableNotice(stream.error))};
+        return {502, m_pages.recordsPage(stream.word, offset, {}, stream.records.size(),
+                                         unreachableNotice(stream.error))};
     // While more may come, the count is one past what is read, so the pager offers a next page.
     const qsizetype total = stream.records.size() + (stream.finished() ? 0 : 1);
     return {200, m_pages.recordsPage(stream.word, offset, shown, total)};
@@ -163,7 +167,8 @@ void ArchiveSource::advance(const std::shared_ptr<Stream>& stream)
     const bool stuck = !s.error.isEmpty() && !s.busy();
     for (qsizetype i = 0; i < s.askers.size();) {
         const Stream::Asker& asker = s.askers[i];
-        if (s.records.size() >= qsizetype(asker.offset) + PageGenerator::RecordsPerPage || s.finished() || stuck) {
+        if (s.records.size() >= qsizetype(asker.offset) + PageGenerator::RecordsPerPage || s.finished() ||
+            stuck) {
             const Stream::Asker answered = s.askers.takeAt(i);
             answered.ready(pageOf(s, answered.offset));
         } else {
@@ -191,16 +196,16 @@ void ArchiveSource::advance(const std::shared_ptr<Stream>& stream)
             next = i;
     }
     const int maxInFlight = m_client.options().maxInFlight;
-    for (qsizetype i = qMax<qsizetype>(next, 0); next >= 0 && i < s.items.size() && expected < s.wanted &&
-                                               s.itemsLoading < maxInFlight;
-         ++i) {
+    for (qsizetype i = qMax<qsizetype>(next, 0);
+         next >= 0 && i < s.items.size() && expected < s.wanted && s.itemsLoading < maxInFlight; ++i) {
         if (s.items[i].state != Stream::Item::Waiting)
             continue;
         readItem(stream, i);
         ++expected;
     }
-    const bool allItemsTaken = std::all_of(s.items.cbegin(), s.items.cend(),
-                                           [](const Stream::Item& item) { return item.state != Stream::Item::Waiting; });
+    const bool allItemsTaken = std::all_of(s.items.cbegin(), s.items.cend(), [](const Stream::Item& item) {
+        return item.state != Stream::Item::Waiting;
+    });
     if (expected < s.wanted && allItemsTaken && !s.searchedAll && !s.searching)
         readSearchPage(stream);
 }
@@ -275,7 +280,8 @@ void ArchiveSource::topicListPage(qsizetype topicIndex, PageReady ready)
                      QStringList names;
                      QSet<QString> seen;
                      for (const ArchiveItem& item : page->items) {
-                         const QString name = shown.field == ArchiveTopic::Creator ? item.creator : item.title;
+                         const QString name =
+                             shown.field == ArchiveTopic::Creator ? item.creator : item.title;
                          if (!name.isEmpty() && !seen.contains(name) && names.size() < shown.names) {
                              seen.insert(name);
                              names.append(name);

@@ -15,8 +15,8 @@ namespace Qorvin::LocalService {
 
 // Result pages and topic lists from the Internet Archive's recordings. A keyword's records form
 // a stream read lazily: search pages of 50 items, then each item's file list, only as far as the
-// pages asked for reach (and, from the second page on, one page ahead). The streams of the last 64 keywords are kept, so a
-// next page never asks again for an item already read.
+// pages asked for reach (and, from the second page on, one page ahead). The streams of the last 64 keywords
+// are kept, so a next page never asks again for an item already read.
 class ArchiveSource : public QObject, public RecordSource
 {
     Q_OBJECT

@@ -9,8 +9,8 @@ const QList<ArchiveTopic>& archiveTopics()
 {
     static const QString Downloads = u"downloads desc"_s;
     static const QList<ArchiveTopic> all = {
-        {u"新歌TOP100"_s, u"mediatype:(audio) AND collection:(audio_music OR netlabels)"_s, u"publicdate desc"_s,
-         100},
+        {u"新歌TOP100"_s, u"mediatype:(audio) AND collection:(audio_music OR netlabels)"_s,
+         u"publicdate desc"_s, 100},
         {u"歌曲TOP500"_s, u"mediatype:(audio) AND collection:(audio_music OR georgeblood)"_s, Downloads, 500},
         {u"电影金曲"_s, u"mediatype:(audio) AND subject:(soundtrack OR film OR 电影)"_s, Downloads, 100},
         {u"电视金曲"_s, u"mediatype:(audio) AND subject:(television OR 电视)"_s, Downloads, 100},

@@ -4,9 +4,9 @@
 #include <QSocketNotifier>
 #include <QTcpSocket>
 
-#include <http_parser.h>
 #include <cerrno>
 #include <fcntl.h>
+#include <http_parser.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -183,7 +183,8 @@ void HttpConnection::onOutputWritten(qint64 bytes)
         return;
     }
     pump();
-    if (m_unsentBytes < WriteHighWater && !m_readingDone && (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
+    if (m_unsentBytes < WriteHighWater && !m_readingDone &&
+        (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
         scheduleReading();
 }
 
@@ -298,8 +299,8 @@ int HttpConnection::onHeadersComplete(http_parser* parser)
     request.versionMinor = parser->http_minor;
     for (auto& field : request.headers)
         field.second = field.second.trimmed();
-    const bool bodyComes = ((parser->flags & F_CONTENTLENGTH) && parser->content_length > 0) ||
-                           (parser->flags & F_CHUNKED);
+    const bool bodyComes =
+        ((parser->flags & F_CONTENTLENGTH) && parser->content_length > 0) || (parser->flags & F_CHUNKED);
     if (bodyComes && self->m_limits.bodyTimeoutMs > 0)
         self->m_requestTimer.start(self->m_limits.bodyTimeoutMs);
     return 0;
@@ -388,8 +389,9 @@ bool HttpConnection::parseInput()
     touch();
     // HTTP/1.1 names the host in every request.
     if (m_request.versionMajor == 1 && m_request.versionMinor >= 1 &&
-        !std::any_of(m_request.headers.cbegin(), m_request.headers.cend(),
-                     [](const auto& field) { return field.first.compare("host", Qt::CaseInsensitive) == 0; })) {
+        !std::any_of(m_request.headers.cbegin(), m_request.headers.cend(), [](const auto& field) {
+            return field.first.compare("host", Qt::CaseInsensitive) == 0;
+        })) {
         refuse(400);
         return false;
     }

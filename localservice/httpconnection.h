@@ -133,7 +133,7 @@ private:
     std::deque<QByteArray> m_unsent;
     qint64 m_unsentFrontSent = 0;
     qint64 m_unsentBytes = 0;
-    int m_spareDescriptor = -1; // a duplicate held while answers are owed
+    int m_spareDescriptor = -1;             // a duplicate held while answers are owed
     QSocketNotifier* m_rawOutput = nullptr; // set once Qt's socket is gone
 };
 

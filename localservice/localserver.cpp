@@ -3,8 +3,8 @@
 
 #include "localservice/archivesource.h"
 #include "localservice/byterange.h"
-#include "localservice/cataloguesource.h"
 #include "localservice/catalogue.h"
+#include "localservice/cataloguesource.h"
 #include "localservice/gbkcodec.h"
 #include "localservice/httpconnection.h"
 #include "localservice/searchquery.h"
@@ -188,8 +188,8 @@ HttpReply LocalServer::pageReply(int status, const QString& html) const
     reply.status = status;
     reply.contentType = HtmlType;
     // A NUL the request carried (%00) goes out as U+FFFD, never as a raw NUL in the page.
-    reply.body = encodeGbkPage(html.contains(QChar(0)) ? QString(html).replace(QChar(0), QChar::ReplacementCharacter)
-                                                       : html);
+    reply.body = encodeGbkPage(
+        html.contains(QChar(0)) ? QString(html).replace(QChar(0), QChar::ReplacementCharacter) : html);
     return reply;
 }
 
@@ -275,7 +275,9 @@ void LocalServer::answer(const HttpRequest& request, AnswerReady ready)
 {
     const bool readable = request.method == "GET" || request.method == "HEAD";
     const Target target = targetOf(request.target);
-    const auto sourcePage = [this, ready](SourcePage page) { ready(pageReply(page.status, page.html), true); };
+    const auto sourcePage = [this, ready](SourcePage page) {
+        ready(pageReply(page.status, page.html), true);
+    };
     if (readable && target.path == u"/m") {
         const SearchQuery query = parseSearchQuery(target.query);
         if (!query.isValid()) {
@@ -331,8 +333,8 @@ void LocalServer::onRequest(HttpConnection* connection, quint64 sequence, const 
     });
 }
 
-void LocalServer::send(HttpConnection* connection, quint64 sequence, const HttpRequest& request, HttpReply reply,
-                       bool isPage, const QElapsedTimer& timer)
+void LocalServer::send(HttpConnection* connection, quint64 sequence, const HttpRequest& request,
+                       HttpReply reply, bool isPage, const QElapsedTimer& timer)
 {
     reply.headOnly = request.isHead();
     const qint64 number = isPage ? ++m_pageCount : 0;

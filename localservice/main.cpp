@@ -90,10 +90,11 @@ int main(int argc, char* argv[])
          QStringLiteral("60000")},
         {QStringLiteral("verbose"), QStringLiteral("Log one line per request on stderr.")},
         {QStringLiteral("source"),
-         QStringLiteral("Where the records come from: catalogue (built in) or archive (the Internet Archive)."),
+         QStringLiteral(
+             "Where the records come from: catalogue (built in) or archive (the Internet Archive)."),
          QStringLiteral("SOURCE"), QStringLiteral("catalogue")},
-        {QStringLiteral("archive-url"), QStringLiteral("The Internet Archive's address."), QStringLiteral("URL"),
-         QStringLiteral("https://archive.org")},
+        {QStringLiteral("archive-url"), QStringLiteral("The Internet Archive's address."),
+         QStringLiteral("URL"), QStringLiteral("https://archive.org")},
     });
     parser.process(app);
 

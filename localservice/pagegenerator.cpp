@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/pagegenerator.h"
 
-#include "localservice/gbkcodec.h"
 #include "crawlstate/queryurl.h"
+#include "localservice/gbkcodec.h"
 #include "localservice/recordtraits.h"
 
 #include <QByteArray>
@@ -106,16 +106,16 @@ QString titleOf(const Song& song, const RecordTraits& traits)
 
 void appendAddressRecord(QString& html, const PageRecord& record, int number)
 {
-    html += u"<tr><td class=n>"_s + QString::number(number) + u"</td><td class=src>"_s + RecordMarker + MarkerGap +
-            record.address + u" </td><td><A href=\""_s + record.address + u"\" target=_blank>"_s +
+    html += u"<tr><td class=n>"_s + QString::number(number) + u"</td><td class=src>"_s + RecordMarker +
+            MarkerGap + record.address + u" </td><td><A href=\""_s + record.address + u"\" target=_blank>"_s +
             record.title.toHtmlEscaped() + u"</A></td><td>"_s + record.singer.toHtmlEscaped() +
             u"</td></tr>\n"_s;
 }
 
 QString recordsTableStart(int offset, qsizetype last, qsizetype total)
 {
-    return u"<p>找到相关歌曲"_s + QString::number(total) + u"首，这是第"_s + QString::number(offset + 1) + u'-' +
-           QString::number(last) +
+    return u"<p>找到相关歌曲"_s + QString::number(total) + u"首，这是第"_s + QString::number(offset + 1) +
+           u'-' + QString::number(last) +
            u"首</p>\n<table class=r width=\"100%\" cellspacing=0>\n"
            u"<tr><th>序号</th><th>来源</th><th>歌曲名</th><th>歌手</th></tr>\n"_s;
 }
@@ -242,7 +242,8 @@ QString PageGenerator::makeTopicListPage(qsizetype index) const
     return topicListPageWith(index, m_topicLists.entries(index));
 }
 
-QString PageGenerator::topicListPageWith(qsizetype index, const QStringList& entries, const QString& notice) const
+QString PageGenerator::topicListPageWith(qsizetype index, const QStringList& entries,
+                                         const QString& notice) const
 {
     const Topic& topic = topics()[index];
 
@@ -250,8 +251,7 @@ QString PageGenerator::topicListPageWith(qsizetype index, const QStringList& ent
     html.reserve(entries.size() * 300 + 2048);
     html += u"<table width=\"100%\"><tr><td><A href=\""_s + searchHome() +
             u"\">MP3搜索</A> | <A href=\"http://"_s + listHost() +
-            u"/help.html\">帮助</A></td></tr></table>\n<h3>"_s + topic.heading +
-            u"</h3>\n"_s;
+            u"/help.html\">帮助</A></td></tr></table>\n<h3>"_s + topic.heading + u"</h3>\n"_s;
     if (!notice.isEmpty())
         html += u"<p>"_s + notice.toHtmlEscaped() + u"</p>\n"_s;
     html += u"<table class=list>\n"_s;

@@ -40,7 +40,8 @@ public:
                         const QString& notice = {}) const;
 
     // A list page of the topic with these entries; `notice` as for recordsPage, shown above the list.
-    QString topicListPageWith(qsizetype topicIndex, const QStringList& entries, const QString& notice = {}) const;
+    QString topicListPageWith(qsizetype topicIndex, const QStringList& entries,
+                              const QString& notice = {}) const;
 
     // The page refusing a query that could not be read (answered with 400).
     QString badQueryPage(const QString& reason) const;

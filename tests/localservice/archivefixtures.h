@@ -23,8 +23,8 @@ inline QJsonObject archiveFile(const QString& name, const QString& format, const
     return file;
 }
 
-inline QJsonObject archiveMetadata(const QString& identifier, const QJsonValue& title, const QJsonValue& creator,
-                                   const QJsonArray& files)
+inline QJsonObject archiveMetadata(const QString& identifier, const QJsonValue& title,
+                                   const QJsonValue& creator, const QJsonArray& files)
 {
     return {{QStringLiteral("metadata"), QJsonObject{{QStringLiteral("identifier"), identifier},
                                                      {QStringLiteral("title"), title},
@@ -38,8 +38,8 @@ inline QJsonObject archiveAlbum(const QString& identifier, const QString& prefix
 {
     QJsonArray files;
     for (int i = 1; i <= tracks; ++i) {
-        files.append(archiveFile(QStringLiteral("%1.mp3").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("VBR MP3"),
-                                 QStringLiteral("original"),
+        files.append(archiveFile(QStringLiteral("%1.mp3").arg(i, 2, 10, QLatin1Char('0')),
+                                 QStringLiteral("VBR MP3"), QStringLiteral("original"),
                                  {{QStringLiteral("title"), prefix + u' ' + QString::number(i)},
                                   {QStringLiteral("track"), QString::number(i)}}));
     }
@@ -54,8 +54,9 @@ inline QJsonObject archiveDoc(const QString& identifier)
 // The search request of the result page: word in GBK, offset pn.
 inline QByteArray searchRequest(const QString& word, int offset)
 {
-    return "GET /m?tn=baidump3&ct=134217728&word=" + encodeGbk(word).value_or(QByteArray()).toPercentEncoding() +
-           "&pn=" + QByteArray::number(offset) + " HTTP/1.1\r\nHost: mp3.baidu.com\r\n\r\n";
+    return "GET /m?tn=baidump3&ct=134217728&word=" +
+           encodeGbk(word).value_or(QByteArray()).toPercentEncoding() + "&pn=" + QByteArray::number(offset) +
+           " HTTP/1.1\r\nHost: mp3.baidu.com\r\n\r\n";
 }
 
 struct ShownRecord
@@ -67,15 +68,16 @@ struct ShownRecord
 // The records of a result page as its markers show them.
 inline QList<ShownRecord> shownRecords(const QByteArray& gbkPage)
 {
-    static const QRegularExpression record(QStringLiteral(
-        "来源网址：　　(\\S+) </td><td><A href=\"[^\"]*\" target=_blank>([^<]*)</A>"));
+    static const QRegularExpression record(
+        QStringLiteral("来源网址：　　(\\S+) </td><td><A href=\"[^\"]*\" target=_blank>([^<]*)</A>"));
     static const QRegularExpression reference(QStringLiteral("&#(\\d+);"));
     QList<ShownRecord> records;
     const QString page = decodeGbk(gbkPage).value_or(QString());
     for (auto it = record.globalMatch(page); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         QString title = match.captured(2);
-        for (QRegularExpressionMatch ref = reference.match(title); ref.hasMatch(); ref = reference.match(title)) {
+        for (QRegularExpressionMatch ref = reference.match(title); ref.hasMatch();
+             ref = reference.match(title)) {
             const char32_t code = ref.captured(1).toUInt();
             title.replace(ref.capturedStart(), ref.capturedLength(), QString::fromUcs4(&code, 1));
         }

@@ -55,20 +55,22 @@ void FakeArchive::onConnection()
             request.method = words.value(0);
             request.target = words.value(1);
             const qsizetype question = request.target.indexOf('?');
-            request.path = QString::fromUtf8(
-                QByteArray::fromPercentEncoding(question < 0 ? request.target : request.target.left(question)));
+            request.path = QString::fromUtf8(QByteArray::fromPercentEncoding(
+                question < 0 ? request.target : request.target.left(question)));
             if (question >= 0)
                 request.query.setQuery(QString::fromLatin1(request.target.sliced(question + 1)));
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 const qsizetype colon = lines[i].indexOf(':');
                 if (colon > 0)
-                    request.headers.emplaceBack(lines[i].left(colon).trimmed(), lines[i].sliced(colon + 1).trimmed());
+                    request.headers.emplaceBack(lines[i].left(colon).trimmed(),
+                                                lines[i].sliced(colon + 1).trimmed());
             }
             requests.append(request);
             FakeAnswer reply = fault ? fault(request).value_or(answer(request)) : answer(request);
             if (reply.never)
                 return;
-            QByteArray bytes = "HTTP/1.1 " + QByteArray::number(reply.status) + " Fake\r\nConnection: close\r\n";
+            QByteArray bytes =
+                "HTTP/1.1 " + QByteArray::number(reply.status) + " Fake\r\nConnection: close\r\n";
             for (const auto& header : reply.headers)
                 bytes += header.first + ": " + header.second + "\r\n";
             bytes += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
@@ -136,8 +138,8 @@ FakeAnswer FakeArchive::fileAnswer(const FakeRequest& request) const
         if (first < bytes.size()) {
             reply.status = 206;
             reply.headers.emplaceBack("Content-Range", "bytes " + QByteArray::number(first) + '-' +
-                                                       QByteArray::number(bytes.size() - 1) + '/' +
-                                                       QByteArray::number(bytes.size()));
+                                                           QByteArray::number(bytes.size() - 1) + '/' +
+                                                           QByteArray::number(bytes.size()));
             reply.body = bytes.sliced(first);
             return reply;
         }

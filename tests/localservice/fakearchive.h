@@ -49,7 +49,10 @@ public:
     // Items a search whose q holds `term` finds, in order; each doc at least has "identifier".
     void addSearch(const QString& term, const QList<QJsonObject>& docs) { m_searches.insert(term, docs); }
     // The /metadata answer of one identifier.
-    void addItem(const QString& identifier, const QJsonObject& metadata) { m_items.insert(identifier, metadata); }
+    void addItem(const QString& identifier, const QJsonObject& metadata)
+    {
+        m_items.insert(identifier, metadata);
+    }
     // Bytes of a file under /download/{identifier}/{name} (answered through a 302).
     void addFile(const QString& identifier, const QString& name, const QByteArray& bytes)
     {

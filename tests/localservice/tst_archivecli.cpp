@@ -31,7 +31,8 @@ void TestArchiveCli::searchAndDownloadFromTheArchive()
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
 
     FakeArchive fake;
-    fake.addSearch(QStringLiteral("(band)"), {archiveDoc(QStringLiteral("a")), archiveDoc(QStringLiteral("b"))});
+    fake.addSearch(QStringLiteral("(band)"),
+                   {archiveDoc(QStringLiteral("a")), archiveDoc(QStringLiteral("b"))});
     fake.addItem(QStringLiteral("a"), archiveAlbum(QStringLiteral("a"), QStringLiteral("Alpha"), 3));
     fake.addItem(QStringLiteral("b"), archiveAlbum(QStringLiteral("b"), QStringLiteral("Beta"), 3));
     QHash<QString, QByteArray> fileBytes;
@@ -47,17 +48,18 @@ void TestArchiveCli::searchAndDownloadFromTheArchive()
     // The fake is reached as "localhost", which the program reaches directly (no_proxy); every
     // other address goes to the service, as its http_proxy.
     ServiceProcess service;
-    const QString error = service.start(
-        QStringLiteral(QORVIN_SERVICE_PROGRAM),
-        {QStringLiteral("--source"), QStringLiteral("archive"), QStringLiteral("--archive-url"),
-         QStringLiteral("http://localhost:") + QString::number(fake.port())});
+    const QString error =
+        service.start(QStringLiteral(QORVIN_SERVICE_PROGRAM),
+                      {QStringLiteral("--source"), QStringLiteral("archive"), QStringLiteral("--archive-url"),
+                       QStringLiteral("http://localhost:") + QString::number(fake.port())});
     QVERIFY2(error.isEmpty(), qPrintable(error));
 
     QTemporaryDir folder;
     QProcess cli;
     prepareCli(cli,
                {QStringLiteral("search"), QStringLiteral("band"), QStringLiteral("-n"), QStringLiteral("5"),
-                QStringLiteral("--json"), QStringLiteral("-q"), QStringLiteral("--download"), QStringLiteral("songs")},
+                QStringLiteral("--json"), QStringLiteral("-q"), QStringLiteral("--download"),
+                QStringLiteral("songs")},
                service.port(), folder.path());
     QProcessEnvironment environment = cli.processEnvironment();
     environment.insert(QStringLiteral("no_proxy"), QStringLiteral("localhost"));
@@ -89,7 +91,8 @@ void TestArchiveCli::searchAndDownloadFromTheArchive()
         QFile file(folder.filePath(QStringLiteral("songs/") + name));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        QVERIFY2(std::find(fileBytes.cbegin(), fileBytes.cend(), bytes) != fileBytes.cend(), qPrintable(name));
+        QVERIFY2(std::find(fileBytes.cbegin(), fileBytes.cend(), bytes) != fileBytes.cend(),
+                 qPrintable(name));
     }
 }
 

@@ -65,10 +65,11 @@ QStringList targetsOf(const FakeArchive& fake)
 
 Fixture threeItems()
 {
-    return {{archiveDoc(QStringLiteral("a")), archiveDoc(QStringLiteral("b")), archiveDoc(QStringLiteral("c"))},
-            {{QStringLiteral("a"), archiveAlbum(QStringLiteral("a"), QStringLiteral("A"), 20)},
-             {QStringLiteral("b"), archiveAlbum(QStringLiteral("b"), QStringLiteral("B"), 5)},
-             {QStringLiteral("c"), archiveAlbum(QStringLiteral("c"), QStringLiteral("C"), 10)}}};
+    return {
+        {archiveDoc(QStringLiteral("a")), archiveDoc(QStringLiteral("b")), archiveDoc(QStringLiteral("c"))},
+        {{QStringLiteral("a"), archiveAlbum(QStringLiteral("a"), QStringLiteral("A"), 20)},
+         {QStringLiteral("b"), archiveAlbum(QStringLiteral("b"), QStringLiteral("B"), 5)},
+         {QStringLiteral("c"), archiveAlbum(QStringLiteral("c"), QStringLiteral("C"), 10)}}};
 }
 
 QStringList numbered(const QString& prefix, int first, int last)
@@ -109,15 +110,15 @@ void TestArchiveSource::records_data()
     QTest::addColumn<QString>("query"); // what the search request's q holds
 
     const Fixture three = threeItems();
-    QTest::newRow("first page of three items") << three << QStringLiteral("band") << 0
-                                               << numbered(QStringLiteral("A"), 1, 20) +
-                                                      numbered(QStringLiteral("B"), 1, 5) +
-                                                      numbered(QStringLiteral("C"), 1, 5)
-                                               << QStringList{QStringLiteral("/download/a/01.mp3")}
-                                               << QStringLiteral("(band) AND mediatype:(audio)");
-    QTest::newRow("second page of three items") << three << QStringLiteral("band") << 30
-                                                << numbered(QStringLiteral("C"), 6, 10)
-                                                << QStringList{QStringLiteral("/download/c/06.mp3")} << QString();
+    QTest::newRow("first page of three items")
+        << three << QStringLiteral("band") << 0
+        << numbered(QStringLiteral("A"), 1, 20) + numbered(QStringLiteral("B"), 1, 5) +
+               numbered(QStringLiteral("C"), 1, 5)
+        << QStringList{QStringLiteral("/download/a/01.mp3")}
+        << QStringLiteral("(band) AND mediatype:(audio)");
+    QTest::newRow("second page of three items")
+        << three << QStringLiteral("band") << 30 << numbered(QStringLiteral("C"), 6, 10)
+        << QStringList{QStringLiteral("/download/c/06.mp3")} << QString();
 
     const QJsonObject flac{{QStringLiteral("title"), QStringLiteral("Flac song")},
                            {QStringLiteral("creator"), QStringLiteral("Singer")}};
@@ -126,20 +127,26 @@ void TestArchiveSource::records_data()
         {{QStringLiteral("d"),
           archiveMetadata(
               QStringLiteral("d"), QStringLiteral("Item"), QStringLiteral("Item band"),
-              {archiveFile(QStringLiteral("1.flac"), QStringLiteral("Flac"), QStringLiteral("original"), flac),
-               archiveFile(QStringLiteral("1_64kb.mp3"), QStringLiteral("64Kbps MP3"), QStringLiteral("derivative"),
+              {archiveFile(QStringLiteral("1.flac"), QStringLiteral("Flac"), QStringLiteral("original"),
+                           flac),
+               archiveFile(QStringLiteral("1_64kb.mp3"), QStringLiteral("64Kbps MP3"),
+                           QStringLiteral("derivative"),
                            {{QStringLiteral("original"), QStringLiteral("1.flac")}}),
                archiveFile(QStringLiteral("1.mp3"), QStringLiteral("VBR MP3"), QStringLiteral("derivative"),
                            {{QStringLiteral("original"), QStringLiteral("1.flac")}}),
                archiveFile(QStringLiteral("2 two#?.mp3"), QStringLiteral("MP3"), QStringLiteral("original")),
                archiveFile(QStringLiteral("2 two#?_64kb.mp3"), QStringLiteral("64Kbps MP3"),
-                           QStringLiteral("derivative"), {{QStringLiteral("original"), QStringLiteral("2 two#?.mp3")}}),
+                           QStringLiteral("derivative"),
+                           {{QStringLiteral("original"), QStringLiteral("2 two#?.mp3")}}),
                archiveFile(QStringLiteral("3.wav"), QStringLiteral("WAVE"), QStringLiteral("original")),
-               archiveFile(QStringLiteral("3_64kb.mp3"), QStringLiteral("64Kbps MP3"), QStringLiteral("derivative"),
+               archiveFile(QStringLiteral("3_64kb.mp3"), QStringLiteral("64Kbps MP3"),
+                           QStringLiteral("derivative"),
                            {{QStringLiteral("original"), QStringLiteral("3.wav")}}),
-               archiveFile(QStringLiteral("3_128kb.mp3"), QStringLiteral("128Kbps MP3"), QStringLiteral("derivative"),
+               archiveFile(QStringLiteral("3_128kb.mp3"), QStringLiteral("128Kbps MP3"),
+                           QStringLiteral("derivative"),
                            {{QStringLiteral("original"), QStringLiteral("3.wav")}}),
-               archiveFile(QStringLiteral("cover.jpg"), QStringLiteral("JPEG"), QStringLiteral("original"))})}}};
+               archiveFile(QStringLiteral("cover.jpg"), QStringLiteral("JPEG"),
+                           QStringLiteral("original"))})}}};
     QTest::newRow("derivatives not doubled")
         << derivatives << QStringLiteral("x") << 0
         << QStringList{QStringLiteral("Flac song - Singer"), QStringLiteral("2 two#? - Item band"),
@@ -152,56 +159,66 @@ void TestArchiveSource::records_data()
         QJsonObject extra{{QStringLiteral("title"), name}};
         if (!number.isNull())
             extra.insert(QStringLiteral("track"), number);
-        return archiveFile(name + QStringLiteral(".mp3"), QStringLiteral("VBR MP3"), QStringLiteral("original"), extra);
+        return archiveFile(name + QStringLiteral(".mp3"), QStringLiteral("VBR MP3"),
+                           QStringLiteral("original"), extra);
     };
-    const Fixture tracks{{archiveDoc(QStringLiteral("t"))},
-                         {{QStringLiteral("t"), archiveMetadata(QStringLiteral("t"), QStringLiteral("T"), QJsonValue(),
-                                                                {track(QStringLiteral("z"), QJsonValue()),
-                                                                 track(QStringLiteral("ten"), QStringLiteral("10")),
-                                                                 track(QStringLiteral("three"), QStringLiteral("03")),
-                                                                 track(QStringLiteral("two"), QStringLiteral("2/12")),
-                                                                 track(QStringLiteral("a"), QJsonValue()),
-                                                                 track(QStringLiteral("one"), QStringLiteral("1"))})}}};
+    const Fixture tracks{
+        {archiveDoc(QStringLiteral("t"))},
+        {{QStringLiteral("t"),
+          archiveMetadata(
+              QStringLiteral("t"), QStringLiteral("T"), QJsonValue(),
+              {track(QStringLiteral("z"), QJsonValue()), track(QStringLiteral("ten"), QStringLiteral("10")),
+               track(QStringLiteral("three"), QStringLiteral("03")),
+               track(QStringLiteral("two"), QStringLiteral("2/12")), track(QStringLiteral("a"), QJsonValue()),
+               track(QStringLiteral("one"), QStringLiteral("1"))})}}};
     QTest::newRow("track order, mixed forms")
         << tracks << QStringLiteral("x") << 0
-        << QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("ten"),
-                       QStringLiteral("a"), QStringLiteral("z")}
+        << QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
+                       QStringLiteral("ten"), QStringLiteral("a"),   QStringLiteral("z")}
         << QStringList() << QString();
 
     const Fixture lists{
         {archiveDoc(QStringLiteral("l"))},
         {{QStringLiteral("l"),
-          archiveMetadata(QStringLiteral("l"), QJsonArray{QStringLiteral("Only song"), QStringLiteral("Other")},
-                          QJsonArray{QStringLiteral("First singer"), QStringLiteral("Second")},
-                          {archiveFile(QStringLiteral("s.mp3"), QStringLiteral("VBR MP3"), QStringLiteral("original"),
-                                       {{QStringLiteral("track"), 1}, {QStringLiteral("size"), QStringLiteral("12")}})})}}};
+          archiveMetadata(
+              QStringLiteral("l"), QJsonArray{QStringLiteral("Only song"), QStringLiteral("Other")},
+              QJsonArray{QStringLiteral("First singer"), QStringLiteral("Second")},
+              {archiveFile(
+                  QStringLiteral("s.mp3"), QStringLiteral("VBR MP3"), QStringLiteral("original"),
+                  {{QStringLiteral("track"), 1}, {QStringLiteral("size"), QStringLiteral("12")}})})}}};
     QTest::newRow("fields as strings or lists")
         << lists << QStringLiteral("x") << 0 << QStringList{QStringLiteral("Only song - First singer")}
         << QStringList() << QString();
 
     const Fixture beyondGbk{
         {archiveDoc(QStringLiteral("g"))},
-        {{QStringLiteral("g"), archiveMetadata(QStringLiteral("g"), QStringLiteral("Ꙭ song"), QStringLiteral("周璇"),
-                                               {archiveFile(QStringLiteral("g.mp3"), QStringLiteral("VBR MP3"),
-                                                            QStringLiteral("original"))})}}};
-    QTest::newRow("a title outside GBK") << beyondGbk << QStringLiteral("x") << 0
-                                         << QStringList{QStringLiteral("Ꙭ song - 周璇")} << QStringList() << QString();
+        {{QStringLiteral("g"),
+          archiveMetadata(QStringLiteral("g"), QStringLiteral("Ꙭ song"), QStringLiteral("周璇"),
+                          {archiveFile(QStringLiteral("g.mp3"), QStringLiteral("VBR MP3"),
+                                       QStringLiteral("original"))})}}};
+    QTest::newRow("a title outside GBK")
+        << beyondGbk << QStringLiteral("x") << 0 << QStringList{QStringLiteral("Ꙭ song - 周璇")}
+        << QStringList() << QString();
 
     const Fixture noMp3{
         {archiveDoc(QStringLiteral("n")), archiveDoc(QStringLiteral("m"))},
         {{QStringLiteral("n"), archiveMetadata(QStringLiteral("n"), QStringLiteral("N"), QStringLiteral("X"),
                                                {archiveFile(QStringLiteral("n.flac"), QStringLiteral("Flac"),
                                                             QStringLiteral("original"))})},
-         {QStringLiteral("m"), archiveMetadata(QStringLiteral("m"), QStringLiteral("M"), QStringLiteral("Y"),
-                                               {archiveFile(QStringLiteral("m.mp3"), QStringLiteral("VBR MP3"),
-                                                            QStringLiteral("original"))})}}};
+         {QStringLiteral("m"),
+          archiveMetadata(QStringLiteral("m"), QStringLiteral("M"), QStringLiteral("Y"),
+                          {archiveFile(QStringLiteral("m.mp3"), QStringLiteral("VBR MP3"),
+                                       QStringLiteral("original"))})}}};
     QTest::newRow("an item with no MP3 is skipped")
-        << noMp3 << QStringLiteral("x") << 0 << QStringList{QStringLiteral("M - Y")} << QStringList() << QString();
+        << noMp3 << QStringLiteral("x") << 0 << QStringList{QStringLiteral("M - Y")} << QStringList()
+        << QString();
 
-    QTest::newRow("Lucene escaping, ideographs") << Fixture() << QStringLiteral("苏轼 (词)") << 0 << QStringList()
-                                                 << QStringList() << QStringLiteral("(苏轼 \\(词\\)) AND mediatype:(audio)");
-    QTest::newRow("Lucene escaping, operators") << Fixture() << QStringLiteral("a:b*") << 0 << QStringList()
-                                                << QStringList() << QStringLiteral("(a\\:b\\*) AND mediatype:(audio)");
+    QTest::newRow("Lucene escaping, ideographs")
+        << Fixture() << QStringLiteral("苏轼 (词)") << 0 << QStringList() << QStringList()
+        << QStringLiteral("(苏轼 \\(词\\)) AND mediatype:(audio)");
+    QTest::newRow("Lucene escaping, operators")
+        << Fixture() << QStringLiteral("a:b*") << 0 << QStringList() << QStringList()
+        << QStringLiteral("(a\\:b\\*) AND mediatype:(audio)");
 }
 
 void TestArchiveSource::records()
@@ -244,10 +261,10 @@ void TestArchiveSource::records()
 
 void TestArchiveSource::failuresArePages_data()
 {
-    QTest::addColumn<QString>("failing");  // the path the fault hits
-    QTest::addColumn<int>("fault");        // 0 refused, else the fault's kind below
-    QTest::addColumn<int>("status");       // of the result page
-    QTest::addColumn<QString>("notice");   // the page's text says this
+    QTest::addColumn<QString>("failing"); // the path the fault hits
+    QTest::addColumn<int>("fault");       // 0 refused, else the fault's kind below
+    QTest::addColumn<int>("status");      // of the result page
+    QTest::addColumn<QString>("notice");  // the page's text says this
 
     enum
     {
@@ -262,9 +279,11 @@ void TestArchiveSource::failuresArePages_data()
     const QString item = QStringLiteral("/metadata/");
     const QString reach = QStringLiteral("无法连接 Internet Archive：");
     QTest::newRow("refused connection") << search << 0 << 502 << reach + QStringLiteral("连接被拒绝");
-    QTest::newRow("search 500") << search << int(ServerError) << 502 << reach + QStringLiteral("服务器回答 HTTP 500");
+    QTest::newRow("search 500") << search << int(ServerError) << 502
+                                << reach + QStringLiteral("服务器回答 HTTP 500");
     QTest::newRow("search stalls") << search << int(Stall) << 502 << reach + QStringLiteral("回答超时");
-    QTest::newRow("search malformed") << search << int(Malformed) << 502 << reach + QStringLiteral("回答不是有效的JSON");
+    QTest::newRow("search malformed")
+        << search << int(Malformed) << 502 << reach + QStringLiteral("回答不是有效的JSON");
     QTest::newRow("search of 20 MB") << search << int(Huge) << 502 << reach + QStringLiteral("回答超过16 MB");
     QTest::newRow("search {}") << search << int(Empty) << 502 << reach + QStringLiteral("搜索回答的结构不对");
     QTest::newRow("item 500: skipped") << item << int(ServerError) << 200 << QStringLiteral("没有找到");
@@ -283,7 +302,9 @@ void TestArchiveSource::failuresArePages()
     QFETCH(QString, notice);
 
     auto fake = std::make_unique<FakeArchive>();
-    load(*fake, QString(), {{archiveDoc(QStringLiteral("i"))}, {{QStringLiteral("i"), archiveAlbum(QStringLiteral("i"), QStringLiteral("I"), 3)}}});
+    load(*fake, QString(),
+         {{archiveDoc(QStringLiteral("i"))},
+          {{QStringLiteral("i"), archiveAlbum(QStringLiteral("i"), QStringLiteral("I"), 3)}}});
     fake->fault = [&](const FakeRequest& request) -> std::optional<FakeAnswer> {
         if (!request.path.startsWith(failing))
             return std::nullopt;
@@ -420,7 +441,8 @@ void TestArchiveSource::repeatedSearchesCostNoRequest()
         for (int offset = 0; offset <= 600; offset += 30)
             page(third, QStringLiteral("song"), offset);
         qint64 bytes = 0;
-        const QFileInfoList entries = QDir(cache.path() + QStringLiteral("/mp3qorvin")).entryInfoList(QDir::Files);
+        const QFileInfoList entries =
+            QDir(cache.path() + QStringLiteral("/mp3qorvin")).entryInfoList(QDir::Files);
         for (const QFileInfo& entry : entries) {
             bytes += entry.size();
             QVERIFY2(entry.fileName().contains(QRegularExpression(QStringLiteral("^[0-9a-f]{64}\\.json$"))),
@@ -429,7 +451,8 @@ void TestArchiveSource::repeatedSearchesCostNoRequest()
         QVERIFY(bytes <= options.archive.cacheBytes);
         QVERIFY(entries.size() >= 2);
         // Nothing was written outside the folder, whatever an identifier holds.
-        QCOMPARE(QDir(cache.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("mp3qorvin")});
+        QCOMPARE(QDir(cache.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("mp3qorvin")});
     }
 }
 
@@ -443,18 +466,22 @@ void TestArchiveSource::topicListsShowTheNamesToSearch_data()
     QTest::addColumn<QString>("sort");
     QTest::newRow("热门DJ: titles, each once")
         << QByteArray("/list/dj.html") << QStringLiteral("title")
-        << QStringList{QStringLiteral("Night mix"), QString(), QStringLiteral("Night mix"), QStringLiteral("舞曲")}
+        << QStringList{QStringLiteral("Night mix"), QString(), QStringLiteral("Night mix"),
+                       QStringLiteral("舞曲")}
         << QStringList{QStringLiteral("Night mix"), QStringLiteral("舞曲")}
-        << QStringLiteral("mediatype:(audio) AND subject:(dj OR electronic OR remix)") << QStringLiteral("downloads desc");
+        << QStringLiteral("mediatype:(audio) AND subject:(dj OR electronic OR remix)")
+        << QStringLiteral("downloads desc");
     QTest::newRow("歌手列表: creators")
         << QByteArray("/singer/singers.html") << QStringLiteral("creator")
         << QStringList{QStringLiteral("周璇"), QStringLiteral("白光"), QStringLiteral("周璇")}
         << QStringList{QStringLiteral("周璇"), QStringLiteral("白光")}
-        << QStringLiteral("mediatype:(audio) AND collection:(georgeblood)") << QStringLiteral("downloads desc");
-    QTest::newRow("新歌TOP100: newest") << QByteArray("/list/newhits.html") << QStringLiteral("title")
-                                        << QStringList{QStringLiteral("New")} << QStringList{QStringLiteral("New")}
-                                        << QStringLiteral("mediatype:(audio) AND collection:(audio_music OR netlabels)")
-                                        << QStringLiteral("publicdate desc");
+        << QStringLiteral("mediatype:(audio) AND collection:(georgeblood)")
+        << QStringLiteral("downloads desc");
+    QTest::newRow("新歌TOP100: newest")
+        << QByteArray("/list/newhits.html") << QStringLiteral("title") << QStringList{QStringLiteral("New")}
+        << QStringList{QStringLiteral("New")}
+        << QStringLiteral("mediatype:(audio) AND collection:(audio_music OR netlabels)")
+        << QStringLiteral("publicdate desc");
 }
 
 void TestArchiveSource::topicListsShowTheNamesToSearch()
@@ -474,7 +501,8 @@ void TestArchiveSource::topicListsShowTheNamesToSearch()
     QVERIFY(server.listen());
     const HttpAnswer answer = exchange(server.port(), getRequest("http://list.mp3.baidu.com" + path), 10000);
     QCOMPARE(answer.status(), 200);
-    static const QRegularExpression entry(QStringLiteral("<td class=n>\\d+\\.</td><td><A href=\"[^\"]*\" target=_blank>([^<]*)</A>"));
+    static const QRegularExpression entry(
+        QStringLiteral("<td class=n>\\d+\\.</td><td><A href=\"[^\"]*\" target=_blank>([^<]*)</A>"));
     QStringList shown;
     const QString page = decodeGbk(answer.body()).value_or(QString());
     for (auto it = entry.globalMatch(page); it.hasNext();)

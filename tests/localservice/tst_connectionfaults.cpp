@@ -81,7 +81,8 @@ void TestConnectionFaults::requestsThatNeverEndAreClosed_data()
     QTest::addColumn<QByteArray>("start");
     QTest::addColumn<bool>("trickle"); // then a byte every 50 ms
     QTest::newRow("one letter") << QByteArray("G") << false;
-    QTest::newRow("a field at a byte at a time") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\nX-Slow: ") << true;
+    QTest::newRow("a field at a byte at a time")
+        << QByteArray("GET / HTTP/1.1\r\nHost: x\r\nX-Slow: ") << true;
     QTest::newRow("a body that never comes")
         << QByteArray("POST /m HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\nab") << false;
 }
@@ -119,7 +120,8 @@ void TestConnectionFaults::halfClosedClientGetsEveryAnswer_data()
     QTest::addColumn<int>("answers");
     QTest::newRow("a page answered later") << getRequest("/list/dj.html") << 1;
     QTest::newRow("pages then a file going out slowly")
-        << getRequest("/") + getRequest("/list/dj.html") + getRequest("/a/3.mp3", "Range: bytes=0-199999\r\n") << 3;
+        << getRequest("/") + getRequest("/list/dj.html") + getRequest("/a/3.mp3", "Range: bytes=0-199999\r\n")
+        << 3;
 }
 
 void TestConnectionFaults::halfClosedClientGetsEveryAnswer()
@@ -127,8 +129,8 @@ void TestConnectionFaults::halfClosedClientGetsEveryAnswer()
     QFETCH(QByteArray, requests);
     QFETCH(int, answers);
     ServerOptions options;
-    options.delayMs = 300;     // the pages are still owed when the client's end arrives
-    options.rateKbps = 800;    // and the file takes two seconds
+    options.delayMs = 300;  // the pages are still owed when the client's end arrives
+    options.rateKbps = 800; // and the file takes two seconds
     LocalServer server(options);
     QVERIFY(server.listen());
     QTcpSocket client;
@@ -216,8 +218,8 @@ void TestConnectionFaults::rateKbps()
     QFETCH(QString, rate);
     QFETCH(int, exitCode);
     QProcess service;
-    service.start(QStringLiteral(QORVIN_SERVICE_PROGRAM), {QStringLiteral("--port"), QStringLiteral("0"),
-                                                           QStringLiteral("--rate-kbps"), rate});
+    service.start(QStringLiteral(QORVIN_SERVICE_PROGRAM),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--rate-kbps"), rate});
     if (exitCode >= 0) {
         QVERIFY(service.waitForFinished(20000));
         QCOMPARE(service.exitCode(), exitCode);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The service's HTTP handling under hostile or unusual clients: limits, pipelining, HTTP/1.0,
 // upgrade requests, idle connections and running out of descriptors.
-#include "tests/localservice/httpexchange.h"
 #include "localservice/localserver.h"
 #include "localservice/songaudio.h"
+#include "tests/localservice/httpexchange.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/gbkcodec.h"
-#include "tests/localservice/httpexchange.h"
 #include "localservice/localserver.h"
 #include "localservice/pagegenerator.h"
-#include "tests/localservice/pagemarkers.h"
 #include "localservice/songaudio.h"
+#include "tests/localservice/httpexchange.h"
+#include "tests/localservice/pagemarkers.h"
 
 #include <QTest>
 
