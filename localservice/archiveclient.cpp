@@ -89,7 +89,8 @@ ArchiveClient::ArchiveClient(const ArchiveOptions& options, QObject* parent)
     : QObject(parent), m_options(options),
       m_cache(options.cacheFolder, options.cacheBytes, options.cacheMaxAgeSeconds)
 {
-    m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Only the configured address is ever asked: a redirect elsewhere is not followed.
+    m_network.setRedirectPolicy(QNetworkRequest::SameOriginRedirectPolicy);
     m_holdTimer.setSingleShot(true);
     connect(&m_holdTimer, &QTimer::timeout, this, &ArchiveClient::startWaiting);
     if (m_options.address.scheme() == u"https" && !QSslSocket::supportsSsl())

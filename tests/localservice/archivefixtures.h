@@ -13,37 +13,22 @@
 
 namespace Qorvin::LocalService::Test {
 
-inline QJsonObject archiveFile(const QString& name, const QString& format, const QString& source,
-                               const QJsonObject& extra = {})
-{
-    QJsonObject file = extra;
-    file.insert(QStringLiteral("name"), name);
-    file.insert(QStringLiteral("format"), format);
-    file.insert(QStringLiteral("source"), source);
-    return file;
-}
-
-inline QJsonObject archiveMetadata(const QString& identifier, const QJsonValue& title,
-                                   const QJsonValue& creator, const QJsonArray& files)
-{
-    return {{QStringLiteral("metadata"), QJsonObject{{QStringLiteral("identifier"), identifier},
-                                                     {QStringLiteral("title"), title},
-                                                     {QStringLiteral("creator"), creator},
-                                                     {QStringLiteral("mediatype"), QStringLiteral("audio")}}},
-            {QStringLiteral("files"), files}};
-}
-
-// An album of `tracks` MP3 originals, track i titled "<prefix> i".
+// An album of `tracks` MP3 originals by "Band", track i titled "<prefix> i".
 inline QJsonObject archiveAlbum(const QString& identifier, const QString& prefix, int tracks)
 {
     QJsonArray files;
     for (int i = 1; i <= tracks; ++i) {
-        files.append(archiveFile(QStringLiteral("%1.mp3").arg(i, 2, 10, QLatin1Char('0')),
-                                 QStringLiteral("VBR MP3"), QStringLiteral("original"),
-                                 {{QStringLiteral("title"), prefix + u' ' + QString::number(i)},
-                                  {QStringLiteral("track"), QString::number(i)}}));
+        files.append(
+            QJsonObject{{QStringLiteral("name"), QStringLiteral("%1.mp3").arg(i, 2, 10, QLatin1Char('0'))},
+                        {QStringLiteral("format"), QStringLiteral("VBR MP3")},
+                        {QStringLiteral("source"), QStringLiteral("original")},
+                        {QStringLiteral("title"), prefix + u' ' + QString::number(i)},
+                        {QStringLiteral("track"), QString::number(i)}});
     }
-    return archiveMetadata(identifier, prefix, QStringLiteral("Band"), files);
+    return {{QStringLiteral("metadata"), QJsonObject{{QStringLiteral("identifier"), identifier},
+                                                     {QStringLiteral("title"), prefix},
+                                                     {QStringLiteral("creator"), QStringLiteral("Band")}}},
+            {QStringLiteral("files"), files}};
 }
 
 inline QJsonObject archiveDoc(const QString& identifier)

@@ -63,6 +63,28 @@ QStringList targetsOf(const FakeArchive& fake)
     return targets;
 }
 
+// {"identifier": metadata, ...}: the items a search finds, in this order, and their file lists.
+Fixture fixtureOf(const char* json)
+{
+    Fixture fixture;
+    const QJsonObject items = QJsonDocument::fromJson(json).object();
+    // QJsonObject sorts its keys: the order the text gives them is read from the text itself.
+    QList<std::pair<qsizetype, QString>> order;
+    for (auto item = items.begin(); item != items.end(); ++item) {
+        order.append({QByteArrayView(json).indexOf("\"" + item.key().toUtf8() + "\": {"), item.key()});
+        fixture.items.insert(item.key(), item.value().toObject());
+    }
+    std::sort(order.begin(), order.end());
+    for (const auto& [position, identifier] : order)
+        fixture.docs.append(archiveDoc(identifier));
+    return fixture;
+}
+
+QStringList listOf(const char* entries)
+{
+    return QString::fromUtf8(entries).split(u'|');
+}
+
 Fixture threeItems()
 {
     return {
@@ -119,100 +141,42 @@ void TestArchiveSource::records_data()
     QTest::newRow("second page of three items")
         << three << QStringLiteral("band") << 30 << numbered(QStringLiteral("C"), 6, 10)
         << QStringList{QStringLiteral("/download/c/06.mp3")} << QString();
-
-    const QJsonObject flac{{QStringLiteral("title"), QStringLiteral("Flac song")},
-                           {QStringLiteral("creator"), QStringLiteral("Singer")}};
-    const Fixture derivatives{
-        {archiveDoc(QStringLiteral("d"))},
-        {{QStringLiteral("d"),
-          archiveMetadata(
-              QStringLiteral("d"), QStringLiteral("Item"), QStringLiteral("Item band"),
-              {archiveFile(QStringLiteral("1.flac"), QStringLiteral("Flac"), QStringLiteral("original"),
-                           flac),
-               archiveFile(QStringLiteral("1_64kb.mp3"), QStringLiteral("64Kbps MP3"),
-                           QStringLiteral("derivative"),
-                           {{QStringLiteral("original"), QStringLiteral("1.flac")}}),
-               archiveFile(QStringLiteral("1.mp3"), QStringLiteral("VBR MP3"), QStringLiteral("derivative"),
-                           {{QStringLiteral("original"), QStringLiteral("1.flac")}}),
-               archiveFile(QStringLiteral("2 two#?.mp3"), QStringLiteral("MP3"), QStringLiteral("original")),
-               archiveFile(QStringLiteral("2 two#?_64kb.mp3"), QStringLiteral("64Kbps MP3"),
-                           QStringLiteral("derivative"),
-                           {{QStringLiteral("original"), QStringLiteral("2 two#?.mp3")}}),
-               archiveFile(QStringLiteral("3.wav"), QStringLiteral("WAVE"), QStringLiteral("original")),
-               archiveFile(QStringLiteral("3_64kb.mp3"), QStringLiteral("64Kbps MP3"),
-                           QStringLiteral("derivative"),
-                           {{QStringLiteral("original"), QStringLiteral("3.wav")}}),
-               archiveFile(QStringLiteral("3_128kb.mp3"), QStringLiteral("128Kbps MP3"),
-                           QStringLiteral("derivative"),
-                           {{QStringLiteral("original"), QStringLiteral("3.wav")}}),
-               archiveFile(QStringLiteral("cover.jpg"), QStringLiteral("JPEG"),
-                           QStringLiteral("original"))})}}};
     QTest::newRow("derivatives not doubled")
-        << derivatives << QStringLiteral("x") << 0
-        << QStringList{QStringLiteral("Flac song - Singer"), QStringLiteral("2 two#? - Item band"),
-                       QStringLiteral("3_128kb - Item band")}
-        << QStringList{QStringLiteral("/download/d/1.mp3"), QStringLiteral("/download/d/2%20two%23%3F.mp3"),
-                       QStringLiteral("/download/d/3_128kb.mp3")}
-        << QString();
-
-    const auto track = [](const QString& name, const QJsonValue& number) {
-        QJsonObject extra{{QStringLiteral("title"), name}};
-        if (!number.isNull())
-            extra.insert(QStringLiteral("track"), number);
-        return archiveFile(name + QStringLiteral(".mp3"), QStringLiteral("VBR MP3"),
-                           QStringLiteral("original"), extra);
-    };
-    const Fixture tracks{
-        {archiveDoc(QStringLiteral("t"))},
-        {{QStringLiteral("t"),
-          archiveMetadata(
-              QStringLiteral("t"), QStringLiteral("T"), QJsonValue(),
-              {track(QStringLiteral("z"), QJsonValue()), track(QStringLiteral("ten"), QStringLiteral("10")),
-               track(QStringLiteral("three"), QStringLiteral("03")),
-               track(QStringLiteral("two"), QStringLiteral("2/12")), track(QStringLiteral("a"), QJsonValue()),
-               track(QStringLiteral("one"), QStringLiteral("1"))})}}};
+        << fixtureOf(R"({"d": {"metadata": {"title": "Item", "creator": "Item band"}, "files": [
+             {"name": "1.flac", "format": "Flac", "source": "original", "title": "Flac song", "creator": "Singer"},
+             {"name": "1_64kb.mp3", "format": "64Kbps MP3", "source": "derivative", "original": "1.flac"},
+             {"name": "1.mp3", "format": "VBR MP3", "source": "derivative", "original": "1.flac"},
+             {"name": "2 two#?.mp3", "format": "MP3", "source": "original"},
+             {"name": "2 two#?_64kb.mp3", "format": "64Kbps MP3", "source": "derivative", "original": "2 two#?.mp3"},
+             {"name": "3.wav", "format": "WAVE", "source": "original"},
+             {"name": "3_64kb.mp3", "format": "64Kbps MP3", "source": "derivative", "original": "3.wav"},
+             {"name": "3_128kb.mp3", "format": "128Kbps MP3", "source": "derivative", "original": "3.wav"},
+             {"name": "cover.jpg", "format": "JPEG", "source": "original"}]}})")
+        << QStringLiteral("x") << 0 << listOf("Flac song - Singer|2 two#? - Item band|3_128kb - Item band")
+        << listOf("/download/d/1.mp3|/download/d/2%20two%23%3F.mp3|/download/d/3_128kb.mp3") << QString();
     QTest::newRow("track order, mixed forms")
-        << tracks << QStringLiteral("x") << 0
-        << QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
-                       QStringLiteral("ten"), QStringLiteral("a"),   QStringLiteral("z")}
-        << QStringList() << QString();
-
-    const Fixture lists{
-        {archiveDoc(QStringLiteral("l"))},
-        {{QStringLiteral("l"),
-          archiveMetadata(
-              QStringLiteral("l"), QJsonArray{QStringLiteral("Only song"), QStringLiteral("Other")},
-              QJsonArray{QStringLiteral("First singer"), QStringLiteral("Second")},
-              {archiveFile(
-                  QStringLiteral("s.mp3"), QStringLiteral("VBR MP3"), QStringLiteral("original"),
-                  {{QStringLiteral("track"), 1}, {QStringLiteral("size"), QStringLiteral("12")}})})}}};
+        << fixtureOf(R"({"t": {"files": [
+             {"name": "z.mp3", "format": "VBR MP3", "source": "original", "title": "z"},
+             {"name": "ten.mp3", "format": "VBR MP3", "source": "original", "title": "ten", "track": "10"},
+             {"name": "three.mp3", "format": "VBR MP3", "source": "original", "title": "three", "track": "03"},
+             {"name": "two.mp3", "format": "VBR MP3", "source": "original", "title": "two", "track": "2/12"},
+             {"name": "a.mp3", "format": "VBR MP3", "source": "original", "title": "a"},
+             {"name": "one.mp3", "format": "VBR MP3", "source": "original", "title": "one", "track": "1"}]}})")
+        << QStringLiteral("x") << 0 << listOf("one|two|three|ten|a|z") << QStringList() << QString();
     QTest::newRow("fields as strings or lists")
-        << lists << QStringLiteral("x") << 0 << QStringList{QStringLiteral("Only song - First singer")}
-        << QStringList() << QString();
-
-    const Fixture beyondGbk{
-        {archiveDoc(QStringLiteral("g"))},
-        {{QStringLiteral("g"),
-          archiveMetadata(QStringLiteral("g"), QStringLiteral("Ꙭ song"), QStringLiteral("周璇"),
-                          {archiveFile(QStringLiteral("g.mp3"), QStringLiteral("VBR MP3"),
-                                       QStringLiteral("original"))})}}};
+        << fixtureOf(
+               R"({"l": {"metadata": {"title": ["Only song", "Other"], "creator": ["First singer", "B"]},
+             "files": [{"name": "s.mp3", "format": "VBR MP3", "source": "original", "track": 1, "size": "12"}]}})")
+        << QStringLiteral("x") << 0 << listOf("Only song - First singer") << QStringList() << QString();
     QTest::newRow("a title outside GBK")
-        << beyondGbk << QStringLiteral("x") << 0 << QStringList{QStringLiteral("Ꙭ song - 周璇")}
-        << QStringList() << QString();
-
-    const Fixture noMp3{
-        {archiveDoc(QStringLiteral("n")), archiveDoc(QStringLiteral("m"))},
-        {{QStringLiteral("n"), archiveMetadata(QStringLiteral("n"), QStringLiteral("N"), QStringLiteral("X"),
-                                               {archiveFile(QStringLiteral("n.flac"), QStringLiteral("Flac"),
-                                                            QStringLiteral("original"))})},
-         {QStringLiteral("m"),
-          archiveMetadata(QStringLiteral("m"), QStringLiteral("M"), QStringLiteral("Y"),
-                          {archiveFile(QStringLiteral("m.mp3"), QStringLiteral("VBR MP3"),
-                                       QStringLiteral("original"))})}}};
+        << fixtureOf(R"({"g": {"metadata": {"title": "Ꙭ song", "creator": "周璇"},
+             "files": [{"name": "g.mp3", "format": "VBR MP3", "source": "original"}]}})")
+        << QStringLiteral("x") << 0 << listOf("Ꙭ song - 周璇") << QStringList() << QString();
     QTest::newRow("an item with no MP3 is skipped")
-        << noMp3 << QStringLiteral("x") << 0 << QStringList{QStringLiteral("M - Y")} << QStringList()
-        << QString();
-
+        << fixtureOf(R"({"n": {"files": [{"name": "n.flac", "format": "Flac", "source": "original"}]},
+             "m": {"metadata": {"title": "M", "creator": "Y"},
+                   "files": [{"name": "m.mp3", "format": "VBR MP3", "source": "original"}]}})")
+        << QStringLiteral("x") << 0 << listOf("M - Y") << QStringList() << QString();
     QTest::newRow("Lucene escaping, ideographs")
         << Fixture() << QStringLiteral("苏轼 (词)") << 0 << QStringList() << QStringList()
         << QStringLiteral("(苏轼 \\(词\\)) AND mediatype:(audio)");
@@ -261,78 +225,60 @@ void TestArchiveSource::records()
 
 void TestArchiveSource::failuresArePages_data()
 {
-    QTest::addColumn<QString>("failing"); // the path the fault hits
-    QTest::addColumn<int>("fault");       // 0 refused, else the fault's kind below
-    QTest::addColumn<int>("status");      // of the result page
-    QTest::addColumn<QString>("notice");  // the page's text says this
+    QTest::addColumn<QString>("failing");  // the path the fault hits; empty: nobody listens
+    QTest::addColumn<int>("answerStatus"); // 0: no answer ever comes
+    QTest::addColumn<QByteArray>("answerBody");
+    QTest::addColumn<int>("status");     // of the result page
+    QTest::addColumn<QString>("notice"); // the page's text says this
 
-    enum
-    {
-        ServerError = 1,
-        Stall,
-        Malformed,
-        Huge,
-        Empty,
-        Dark,
-    };
     const QString search = QStringLiteral("/advancedsearch.php");
     const QString item = QStringLiteral("/metadata/");
     const QString reach = QStringLiteral("无法连接 Internet Archive：");
-    QTest::newRow("refused connection") << search << 0 << 502 << reach + QStringLiteral("连接被拒绝");
-    QTest::newRow("search 500") << search << int(ServerError) << 502
+    const QByteArray malformed = "{\"response\": {\"docs\": [";
+    const QByteArray huge = "{\"files\": \"" + QByteArray(20 * 1024 * 1024, 'x') + "\"}";
+    const QString none = QStringLiteral("没有找到");
+    QTest::newRow("refused connection")
+        << QString() << 200 << QByteArray() << 502 << reach + QStringLiteral("连接被拒绝");
+    QTest::newRow("search 500") << search << 500 << QByteArray() << 502
                                 << reach + QStringLiteral("服务器回答 HTTP 500");
-    QTest::newRow("search stalls") << search << int(Stall) << 502 << reach + QStringLiteral("回答超时");
+    QTest::newRow("search stalls") << search << 0 << QByteArray() << 502
+                                   << reach + QStringLiteral("回答超时");
     QTest::newRow("search malformed")
-        << search << int(Malformed) << 502 << reach + QStringLiteral("回答不是有效的JSON");
-    QTest::newRow("search of 20 MB") << search << int(Huge) << 502 << reach + QStringLiteral("回答超过16 MB");
-    QTest::newRow("search {}") << search << int(Empty) << 502 << reach + QStringLiteral("搜索回答的结构不对");
-    QTest::newRow("item 500: skipped") << item << int(ServerError) << 200 << QStringLiteral("没有找到");
-    QTest::newRow("item stalls: skipped") << item << int(Stall) << 200 << QStringLiteral("没有找到");
-    QTest::newRow("item malformed: skipped") << item << int(Malformed) << 200 << QStringLiteral("没有找到");
-    QTest::newRow("item of 20 MB: skipped") << item << int(Huge) << 200 << QStringLiteral("没有找到");
-    QTest::newRow("item {}: skipped") << item << int(Empty) << 200 << QStringLiteral("没有找到");
-    QTest::newRow("item is dark: skipped") << item << int(Dark) << 200 << QStringLiteral("没有找到");
+        << search << 200 << malformed << 502 << reach + QStringLiteral("回答不是有效的JSON");
+    QTest::newRow("search of 20 MB") << search << 200 << huge << 502
+                                     << reach + QStringLiteral("回答超过16 MB");
+    QTest::newRow("search {}") << search << 200 << QByteArray("{}") << 502
+                               << reach + QStringLiteral("搜索回答的结构不对");
+    QTest::newRow("item 500: skipped") << item << 500 << QByteArray() << 200 << none;
+    QTest::newRow("item stalls: skipped") << item << 0 << QByteArray() << 200 << none;
+    QTest::newRow("item malformed: skipped") << item << 200 << malformed << 200 << none;
+    QTest::newRow("item of 20 MB: skipped") << item << 200 << huge << 200 << none;
+    QTest::newRow("item {}: skipped") << item << 200 << QByteArray("{}") << 200 << none;
+    QTest::newRow("item is dark: skipped") << item << 200 << QByteArray("{\"is_dark\": true}") << 200 << none;
 }
 
 void TestArchiveSource::failuresArePages()
 {
     QFETCH(QString, failing);
-    QFETCH(int, fault);
+    QFETCH(int, answerStatus);
+    QFETCH(QByteArray, answerBody);
     QFETCH(int, status);
     QFETCH(QString, notice);
 
     auto fake = std::make_unique<FakeArchive>();
     load(*fake, QString(),
-         {{archiveDoc(QStringLiteral("i"))},
-          {{QStringLiteral("i"), archiveAlbum(QStringLiteral("i"), QStringLiteral("I"), 3)}}});
+         fixtureOf(R"({"i": {"files": [{"name": "i.mp3", "format": "VBR MP3", "source": "original"}]}})"));
     fake->fault = [&](const FakeRequest& request) -> std::optional<FakeAnswer> {
         if (!request.path.startsWith(failing))
             return std::nullopt;
         FakeAnswer answer;
-        switch (fault) {
-        case 1:
-            answer.status = 500;
-            break;
-        case 2:
-            answer.never = true;
-            break;
-        case 3:
-            answer.body = "{\"response\": {\"docs\": [";
-            break;
-        case 4:
-            answer.body = "{\"files\": \"" + QByteArray(20 * 1024 * 1024, 'x') + "\"}";
-            break;
-        case 5:
-            answer.body = "{}";
-            break;
-        default:
-            answer.body = "{\"is_dark\": true}";
-            break;
-        }
+        answer.status = answerStatus;
+        answer.body = answerBody;
+        answer.never = answerStatus == 0;
         return answer;
     };
     ServerOptions options = archiveOptions(*fake);
-    if (fault == 0)
+    if (failing.isEmpty())
         fake.reset(); // nobody listens there any more
     LocalServer server(options);
     QVERIFY(server.listen());
