@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,29 @@ qint64 residentKb()
 
 const QByteArray SearchTarget = "/m?tn=baidump3&ct=134217728&word=%CB%D5%E9%F8&pn=0";
 
+std::unique_ptr<QTcpSocket> connectedClient(quint16 port)
+{
+    auto client = std::make_unique<QTcpSocket>();
+    client->connectToHost(QHostAddress::LocalHost, port);
+    client->waitForConnected(5000);
+    return client;
+}
+
+// What the server sends until it closes the connection or waitMs pass; `meanwhile` runs at every
+// turn of the event loop.
+QByteArray readUntilClosed(QTcpSocket& client, int waitMs, const std::function<void()>& meanwhile = {})
+{
+    QByteArray raw;
+    QDeadlineTimer deadline(waitMs);
+    while (client.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (meanwhile)
+            meanwhile();
+        raw += client.readAll();
+    }
+    return raw + client.readAll();
+}
+
 } // namespace
 
 class TestConnectionFaults : public QObject
@@ -58,15 +82,13 @@ void TestConnectionFaults::unreadAnswersStopTheReading()
 {
     LocalServer server;
     QVERIFY(server.listen());
-    QTcpSocket greedy;
-    greedy.connectToHost(QHostAddress::LocalHost, server.port());
-    QVERIFY(greedy.waitForConnected(5000));
-    greedy.setReadBufferSize(1); // reads nothing, so the kernel's buffers fill up
+    const auto greedy = connectedClient(server.port());
+    greedy->setReadBufferSize(1); // reads nothing, so the kernel's buffers fill up
     QByteArray requests;
     for (int i = 0; i < 20000; ++i)
         requests += getRequest(SearchTarget);
     const qint64 before = residentKb();
-    greedy.write(requests);
+    greedy->write(requests);
     QDeadlineTimer deadline(3000);
     while (!deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
@@ -96,20 +118,14 @@ void TestConnectionFaults::requestsThatNeverEndAreClosed()
     options.bodyTimeoutMs = 400;
     LocalServer server(options);
     QVERIFY(server.listen());
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, server.port());
-    QVERIFY(client.waitForConnected(5000));
-    client.write(start);
+    const auto client = connectedClient(server.port());
+    client->write(start);
     QElapsedTimer clock;
     clock.start();
-    QByteArray answer;
-    while (client.state() == QAbstractSocket::ConnectedState && clock.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QByteArray answer = readUntilClosed(*client, 5000, [&] {
         if (trickle)
-            client.write("v");
-        answer += client.readAll();
-    }
-    answer += client.readAll();
+            client->write("v");
+    });
     QVERIFY2(clock.elapsed() < 3000, "the deadline of the request closes the connection");
     QVERIFY2(answer.startsWith("HTTP/1.1 408"), answer.constData());
 }
@@ -133,20 +149,11 @@ void TestConnectionFaults::halfClosedClientGetsEveryAnswer()
     options.rateKbps = 800; // and the file takes two seconds
     LocalServer server(options);
     QVERIFY(server.listen());
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, server.port());
-    QVERIFY(client.waitForConnected(5000));
-    client.write(requests);
-    QVERIFY(client.waitForBytesWritten(5000));
-    ::shutdown(int(client.socketDescriptor()), SHUT_WR);
-    QByteArray raw;
-    QDeadlineTimer deadline(10000);
-    while (client.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        raw += client.readAll();
-    }
-    raw += client.readAll();
-    const QList<HttpAnswer> got = splitAnswers(raw);
+    const auto client = connectedClient(server.port());
+    client->write(requests);
+    QVERIFY(client->waitForBytesWritten(5000));
+    ::shutdown(int(client->socketDescriptor()), SHUT_WR);
+    const QList<HttpAnswer> got = splitAnswers(readUntilClosed(*client, 10000));
     QCOMPARE(got.size(), answers);
     for (const HttpAnswer& answer : got)
         QVERIFY(answer.complete());
@@ -158,26 +165,21 @@ void TestConnectionFaults::longPipelineLetsOthersIn()
 {
     LocalServer server;
     QVERIFY(server.listen());
-    QTcpSocket busy;
-    busy.connectToHost(QHostAddress::LocalHost, server.port());
-    QVERIFY(busy.waitForConnected(5000));
+    const auto busy = connectedClient(server.port());
     QByteArray pipeline;
     for (int i = 0; i < 2000; ++i)
         pipeline += getRequest("/m?tn=baidump3&word=" + QByteArray::number(i) + "&pn=0");
-    busy.write(pipeline);
-    QVERIFY(busy.waitForBytesWritten(5000));
-
-    QTcpSocket other;
-    other.connectToHost(QHostAddress::LocalHost, server.port());
-    QVERIFY(other.waitForConnected(5000));
-    other.write(getRequest("/"));
+    busy->write(pipeline);
+    QVERIFY(busy->waitForBytesWritten(5000));
+    const auto other = connectedClient(server.port());
+    other->write(getRequest("/"));
     HttpAnswer otherAnswer;
     QByteArray busyAnswers;
     QDeadlineTimer deadline(20000);
     while (!otherAnswer.complete() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        busyAnswers += busy.readAll();
-        otherAnswer.raw += other.readAll();
+        busyAnswers += busy->readAll();
+        otherAnswer.raw += other->readAll();
     }
     QVERIFY(otherAnswer.complete());
     // The other client was let in long before the pipeline was through.
