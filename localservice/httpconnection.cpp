@@ -122,7 +122,6 @@ void HttpConnection::releaseDescriptor()
 
 void HttpConnection::onSocketGone()
 {
-    m_idleTimer.stop();
     m_requestTimer.stop();
     // The client only shut its sending side: Qt cannot tell that from a close and dropped what it
     // had not sent. The answers owed go out through the duplicate descriptor, then the connection
@@ -131,6 +130,7 @@ void HttpConnection::onSocketGone()
                             (!m_slots.empty() || m_unsentBytes > 0) &&
                             m_socket->error() == QAbstractSocket::RemoteHostClosedError;
     if (!halfClosed) {
+        m_idleTimer.stop();
         m_rateTimer.stop();
         deleteLater();
         return;
@@ -226,7 +226,8 @@ void HttpConnection::onRequestTimeout()
 void HttpConnection::onIdleTimeout()
 {
     // An answer held back or left unfinished on purpose is no idle connection: the client waits.
-    if (isIdle() || m_lingering)
+    // A half-closed client that reads nothing of what is owed to it is let go, though.
+    if (isIdle() || m_lingering || (m_rawOutput && queuedBytes() > 0))
         close();
     else
         touch();

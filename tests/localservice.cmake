@@ -58,3 +58,14 @@ qorvin_add_test(NAME tst_ls_archivecli LABEL e2e
 target_compile_definitions(tst_ls_archivecli PRIVATE
   QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
 add_dependencies(tst_ls_archivecli mp3qorvin-service mp3qorvin-cli)
+
+# The window against the service's archive source over the fake archive.
+if(QORVIN_BUILD_GUI)
+  qorvin_add_test(NAME tst_ls_archivewindow LABEL e2e
+    SOURCES ${localservice_test_dir}/tst_archivewindow.cpp ${localservice_test_dir}/archivefixtures.h
+    ${localservice_test_dir}/fakearchive.cpp ${localservice_test_dir}/fakearchive.h
+    LIBS qorvin_e2e_fixture qorvin_localservice_pages)
+  set_target_properties(tst_ls_archivewindow PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/localservice/tst_ls_archivewindow)
+  add_dependencies(tst_ls_archivewindow mp3qorvin-service)
+endif()
