@@ -100,8 +100,12 @@ void HttpConnection::close()
     m_idleTimer.stop();
     m_rateTimer.stop();
     m_requestTimer.stop();
-    delete m_rawOutput;
-    m_rawOutput = nullptr;
+    if (m_rawOutput) {
+        // This may run inside the notifier's own signal: it goes once that is over.
+        m_rawOutput->setEnabled(false);
+        m_rawOutput->deleteLater();
+        m_rawOutput = nullptr;
+    }
     releaseDescriptor();
     m_socket->abort();
     deleteLater(); // a socket already closed on the other side emits no more signals
