@@ -28,10 +28,25 @@ int copyRank(const QJsonObject& file)
     return 4;
 }
 
+// The program reads a record's link up to its first ".mp3" and writes every "MP3" of a page in
+// lower case: only a name ending in ".mp3" makes a link that survives (the Archive's paths are
+// case-sensitive).
 bool isMp3(const QJsonObject& file)
 {
     return archiveText(file.value("format"_L1)).endsWith(u"MP3"_s, Qt::CaseInsensitive) &&
-           !archiveText(file.value("name"_L1)).isEmpty();
+           archiveText(file.value("name"_L1)).endsWith(u".mp3"_s);
+}
+
+// "mp3" in any case before the address's own extension, with its first letter percent-encoded,
+// which names the same path: the program neither ends the link there nor changes its case.
+QString withoutEarlyMp3(QString address)
+{
+    const qsizetype extension = address.size() - 4;
+    for (qsizetype at = address.indexOf(u"mp3"_s, 0, Qt::CaseInsensitive); at >= 0 && at < extension;
+         at = address.indexOf(u"mp3"_s, at + 1, Qt::CaseInsensitive)) {
+        address.replace(at, 1, address[at] == u'm' ? u"%6D"_s : u"%4D"_s);
+    }
+    return address;
 }
 
 QString baseNameOf(const QString& path)
@@ -131,7 +146,7 @@ QString archiveDownloadAddress(const QUrl& archiveAddress, const QString& identi
     const QStringList segments = name.split(u'/');
     for (const QString& segment : segments)
         address += u'/' + QString::fromLatin1(QUrl::toPercentEncoding(segment));
-    return address;
+    return withoutEarlyMp3(address);
 }
 
 QList<ArchiveRecording> archiveRecordingsOf(const QJsonObject& metadata, const ArchiveItem& item,

@@ -54,7 +54,8 @@ std::optional<ArchiveSearchPage> archiveSearchPageOf(const QJsonObject& answer);
 QList<ArchiveRecording> archiveRecordingsOf(const QJsonObject& metadata, const ArchiveItem& item,
                                             const QUrl& archiveAddress);
 
-// archiveAddress + "/download/{identifier}/{name}", every path segment percent-encoded.
+// archiveAddress + "/download/{identifier}/{name}", every path segment percent-encoded, and any
+// "mp3" before the final ".mp3" with its first letter percent-encoded as well.
 QString archiveDownloadAddress(const QUrl& archiveAddress, const QString& identifier, const QString& name);
 
 } // namespace Qorvin::LocalService

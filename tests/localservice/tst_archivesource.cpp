@@ -154,6 +154,12 @@ void TestArchiveSource::records_data()
              {"name": "cover.jpg", "format": "JPEG", "source": "original"}]}})")
         << QStringLiteral("x") << 0 << listOf("Flac song - Singer|2 two#? - Item band|3_128kb - Item band")
         << listOf("/download/d/1.mp3|/download/d/2%20two%23%3F.mp3|/download/d/3_128kb.mp3") << QString();
+    QTest::newRow("links the program reads whole")
+        << fixtureOf(R"({"MP3.mp3s": {"files": [
+             {"name": "a.MP3", "format": "MP3", "source": "original", "title": "Upper"},
+             {"name": "a.mp3", "format": "VBR MP3", "source": "derivative", "original": "a.MP3"},
+             {"name": "only.MP3", "format": "MP3", "source": "original", "title": "Unlinkable"}]}})")
+        << QStringLiteral("x") << 0 << listOf("Upper") << listOf("/download/%4DP3.%6Dp3s/a.mp3") << QString();
     QTest::newRow("track order, mixed forms")
         << fixtureOf(R"({"t": {"files": [
              {"name": "z.mp3", "format": "VBR MP3", "source": "original", "title": "z"},
