@@ -94,7 +94,9 @@ void TestConnectionFaults::unreadAnswersStopTheReading()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     // Without a mark the 20,000 pages (some 300 MB) would all be made and queued.
     QVERIFY2(server.pageCount() < 2000, qPrintable(QString::number(server.pageCount())));
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory aside: only a plain build tells
     QVERIFY2(residentKb() - before < 64 * 1024, qPrintable(QString::number(residentKb() - before)));
+#endif
     QVERIFY(server.pageCount() > 0);
 }
 
