@@ -87,7 +87,7 @@ void TestConnectionFaults::unreadAnswersStopTheReading()
     QByteArray requests;
     for (int i = 0; i < 20000; ++i)
         requests += getRequest(SearchTarget);
-    const qint64 before = residentKb();
+    [[maybe_unused]] const qint64 before = residentKb();
     greedy->write(requests);
     QDeadlineTimer deadline(3000);
     while (!deadline.hasExpired())
