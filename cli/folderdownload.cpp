@@ -2,6 +2,7 @@
 #include "cli/folderdownload.h"
 
 #include "download/queuestore.h"
+#include "download/sharedstore.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -39,7 +40,7 @@ QString FolderDownload::loadRecord()
     // their part files itself when it has the same links.
     if (!record.batches.isEmpty()) {
         record.batches.clear();
-        const Outcome written = writeQueueStore(path, record);
+        const Outcome written = saveSharedStore(path, record);
         if (!written.ok)
             return written.errorString;
     }

@@ -3,6 +3,7 @@
 
 #include "download/diskerror.h"
 #include "download/httpanswer.h"
+#include "download/makefolder.h"
 #include "download/partfilelock.h"
 
 #include <QDateTime>
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 #include <cerrno>
+
+#include <fcntl.h>
 
 namespace Qorvin {
 
@@ -93,6 +96,14 @@ QString statusReason(int status)
     return QStringLiteral("服务器的回答无法使用（HTTP %1）").arg(status);
 }
 
+// The address an error concerns: the target of a redirect that was refused, else the address
+// last asked for.
+QUrl failedAddress(const QNetworkReply* reply)
+{
+    const QUrl location = reply->header(QNetworkRequest::LocationHeader).toUrl();
+    return location.isValid() ? reply->url().resolved(location) : reply->url();
+}
+
 } // namespace
 
 DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, DiskJobs* disk,
@@ -108,6 +119,12 @@ DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, DiskJobs* dis
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &DownloadTransfer::beginAttempt);
     connect(m_disk, &DiskJobs::finalized, this, &DownloadTransfer::onFinalized);
+    // Bytes without a record that describes them could not be continued: the download stops, with
+    // the reason, while the part file and its earlier record stay for a later try.
+    connect(m_disk, &DiskJobs::recordFailed, this, [this](const QString& path, const QString& reason) {
+        if (path == m_targetPath && !m_done && !isFinalizing())
+            fail(reason);
+    });
 }
 
 DownloadTransfer::~DownloadTransfer()
@@ -148,7 +165,7 @@ void DownloadTransfer::dropReply()
 
 QString DownloadTransfer::diskReason(int errorNumber) const
 {
-    return diskErrorReason(m_folder, m_part.fileName(), errorNumber);
+    return diskErrorReason(m_folder, partPathFor(m_targetPath), errorNumber);
 }
 
 void DownloadTransfer::beginAttempt()
@@ -159,32 +176,20 @@ void DownloadTransfer::beginAttempt()
     const QFileInfo folder(m_folder);
     if (folder.exists() && !folder.isDir())
         return fail(QStringLiteral("下载文件夹的路径是一个文件：%1").arg(QDir::toNativeSeparators(m_folder)));
-    if (!folder.exists() && !QDir().mkpath(m_folder)) {
-        const int error = errno;
-        return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
-                        .arg(QDir::toNativeSeparators(m_folder), QString::fromLocal8Bit(strerror(error))));
+    if (!folder.exists()) {
+        if (const int error = makeFolderPath(m_folder); error != 0)
+            return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
+                            .arg(QDir::toNativeSeparators(m_folder), qt_error_string(error)));
     }
 
-    if (!m_part.isOpen()) {
-        if (!m_part.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-            return fail(diskReason(errno));
-        // Held until the file has its final name: another download of this song into this folder
-        // must not write, shorten or rename the file meanwhile.
-        if (!lockForWriting(m_part)) {
-            m_part.close();
-            dropReply();
-            // The file and its record are the other download's: they stay.
-            return finish(
-                {false,
-                 QStringLiteral("另一个下载正在写入 %1").arg(QDir::toNativeSeparators(m_part.fileName())),
-                 {},
-                 0});
-        }
-    }
+    // A part file there is opened now, to be continued; a new one is made with the first bytes, so
+    // that a stop while the request waits for its answer leaves nothing behind.
+    if (!m_part.isOpen() && QFileInfo::exists(partPathFor(m_targetPath)) && !openPart())
+        return;
 
     // A part file continues only when its record names the same link; anything else starts over.
     m_record = m_disk->readRecord(m_targetPath);
-    const qint64 partSize = m_part.size();
+    const qint64 partSize = m_part.isOpen() ? m_part.size() : 0;
     const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
     const bool resumable = sameLink && partSize > 0 &&
                            (m_record.expectedSize < 0 || partSize <= m_record.expectedSize) &&
@@ -194,7 +199,7 @@ void DownloadTransfer::beginAttempt()
 
     m_received = resumable ? partSize : 0;
     m_writtenBackTo = m_received;
-    if (!m_part.resize(m_received) || !m_part.seek(m_received))
+    if (m_part.isOpen() && (!m_part.resize(m_received) || !m_part.seek(m_received)))
         return fail(diskReason(errno));
     m_head.clear();
     if (resumable) {
@@ -203,6 +208,32 @@ void DownloadTransfer::beginAttempt()
         m_part.seek(m_received);
     }
     sendRequest(resumable);
+}
+
+bool DownloadTransfer::openPart()
+{
+    // Opened by the system call itself, so that its errno is the one the reason names.
+    const int handle =
+        ::open(QFile::encodeName(partPathFor(m_targetPath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (handle < 0) {
+        fail(diskReason(errno));
+        return false;
+    }
+    m_part.open(handle, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    // Held until the file has its final name, retry waits included: another download of this song
+    // into this folder must not write, shorten or rename the file meanwhile.
+    if (!lockForWriting(m_part)) {
+        m_part.close();
+        dropReply();
+        // The file and its record are the other download's: they stay.
+        finish(
+            {false,
+             QStringLiteral("另一个下载正在写入 %1").arg(QDir::toNativeSeparators(partPathFor(m_targetPath))),
+             {},
+             0});
+        return false;
+    }
+    return true;
 }
 
 void DownloadTransfer::sendRequest(bool withRange)
@@ -259,16 +290,14 @@ void DownloadTransfer::readStatus()
     const QByteArray lastModified = reply->rawHeader("Last-Modified");
 
     if (status == 206) {
-        const ContentRange range = parseContentRange(reply->rawHeader("Content-Range"));
-        const bool fits =
-            range.valid && range.first == m_offset &&
-            (m_record.expectedSize < 0 || range.total < 0 || range.total == m_record.expectedSize);
-        if (!fits || m_offset == 0)
+        if (m_offset == 0 ||
+            !continuesPart(m_record, m_offset, etag, lastModified, reply->rawHeader("Content-Range")))
             return restartFromZero();
+        const ContentRange range = parseContentRange(reply->rawHeader("Content-Range"));
         if (range.total >= 0)
             m_record.expectedSize = range.total;
     } else if (status == 200) {
-        if (!truncatePart())
+        if ((!m_part.isOpen() && !openPart()) || !truncatePart())
             return;
         const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         m_record.expectedSize = length > 0 ? length : -1;
@@ -282,7 +311,7 @@ void DownloadTransfer::readStatus()
         return restartFromZero();
     } else if (status >= 300 && status < 400 && reply->error() != QNetworkReply::NoError) {
         // A redirect Qt did not follow: too many of them, or to a less safe address.
-        const QString reason = networkErrorReason(reply->error(), m_url, reply->errorString());
+        const QString reason = networkErrorReason(reply->error(), failedAddress(reply), reply->errorString());
         return afterReply([this, reason] { fail(reason); });
     } else if (isTransientStatus(status)) {
         const qint64 retryAfter =
@@ -376,6 +405,7 @@ void DownloadTransfer::onReplyFinished()
         return; // the status or a write already decided
     const QNetworkReply::NetworkError error = reply->error();
     const QString detail = reply->errorString();
+    const QUrl address = failedAddress(reply);
     reply->disconnect(this);
     reply->deleteLater();
     m_reply = nullptr;
@@ -388,9 +418,9 @@ void DownloadTransfer::onReplyFinished()
         return retryLater(
             QStringLiteral("%1 秒没有收到数据").arg(qMax(1, (m_timing.stallTimeoutMs + 999) / 1000)));
     if (error != QNetworkReply::NoError && m_body == Body::NotYet && !isTransientError(error))
-        return fail(networkErrorReason(error, m_url, detail));
+        return fail(networkErrorReason(error, address, detail));
     if (error != QNetworkReply::NoError)
-        return retryLater(networkErrorReason(error, m_url, detail));
+        return retryLater(networkErrorReason(error, address, detail));
     if (m_body == Body::NotYet)
         return retryLater(QStringLiteral("服务器没有回答"));
     complete();
@@ -419,6 +449,7 @@ void DownloadTransfer::onFinalized(quint64 token, const TransferOutcome& outcome
 {
     if (token != m_finalizeToken)
         return;
+    m_disk->takeFinalized(token);
     m_finalizeToken = 0;
     if (outcome.ok)
         finish(outcome);
@@ -439,9 +470,6 @@ void DownloadTransfer::retryLater(const QString& reason, qint64 retryAfter)
             m_timing.retryJitter * (2.0 * QRandomGenerator::global()->generateDouble() - 1.0);
         delay = qMax<qint64>(0, qint64(double(delay) * (1.0 + spread)));
     }
-    if (m_part.isOpen())
-        m_part.flush();
-    m_part.close();
     m_retryTimer->start(int(delay));
 }
 

@@ -37,6 +37,7 @@ public:
     // True while the complete file is synced and renamed; stopping then would lose nothing but
     // leave the item's state behind the file's, so the queue lets it end.
     bool isFinalizing() const { return m_finalizeToken != 0; }
+    quint64 finalizeToken() const { return m_finalizeToken; }
     qint64 bytesReceived() const { return m_received; }
     qint64 bytesTotal() const { return m_record.expectedSize; }
 
@@ -55,6 +56,8 @@ private:
     };
 
     void beginAttempt();
+    // Opens and locks the part file, making it when there is none; false when the transfer ended.
+    bool openPart();
     void sendRequest(bool withRange);
     void onReadyRead();
     void onReplyFinished();

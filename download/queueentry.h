@@ -7,6 +7,9 @@
 
 #include <QElapsedTimer>
 
+#include <memory>
+#include <vector>
+
 namespace Qorvin {
 
 class DownloadTransfer;
@@ -27,5 +30,8 @@ private:
     QElapsedTimer m_rateClock;
     double m_smoothedRate = 0;
 };
+
+// The progress over the entries, cancelled ones left out.
+QueueProgress progressOf(const std::vector<std::unique_ptr<QueueEntry>>& entries);
 
 } // namespace Qorvin
