@@ -9,6 +9,9 @@ endforeach()
 qorvin_add_test(NAME tst_downloadqueue LABEL e2e
   SOURCES ${download_test_dir}/tst_downloadqueue.cpp ${download_test_dir}/queuetestrig.h
   LIBS qorvin_download qorvin_localservice_server)
+qorvin_add_test(NAME tst_downloadfinish LABEL e2e
+  SOURCES ${download_test_dir}/tst_downloadfinish.cpp ${download_test_dir}/queuetestrig.h
+  LIBS qorvin_download qorvin_localservice_server)
 qorvin_add_test(NAME tst_downloadresume LABEL e2e
   SOURCES ${download_test_dir}/tst_downloadresume.cpp ${download_test_dir}/queuetestrig.h
   LIBS qorvin_download qorvin_localservice_server)
