@@ -5,6 +5,7 @@
 #include "download/httpanswer.h"
 #include "download/makefolder.h"
 #include "download/partfilelock.h"
+#include "download/transferreasons.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,12 +19,12 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace Qorvin {
 
 namespace {
 
-constexpr int MaxRedirects = 5;
 // Bytes Qt may hold for one reply before the socket is read no further: memory stays bounded
 // whatever the file size, and the buffer still keeps a fast connection busy.
 constexpr qint64 ReadBufferBytes = 512 * 1024;
@@ -31,78 +32,6 @@ constexpr qsizetype HeadBytes = 4;
 // The part file's new bytes are handed to the disk in steps of this size while the download runs,
 // so the sync at the end finds little left to write.
 constexpr qint64 WritebackStepBytes = 1024 * 1024;
-
-bool isTransientStatus(int status)
-{
-    return status == 408 || status == 429 || (status >= 500 && status <= 599);
-}
-
-bool isTransientError(QNetworkReply::NetworkError error)
-{
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyTimeoutError:
-    case QNetworkReply::UnknownNetworkError:
-    case QNetworkReply::UnknownProxyError:
-    case QNetworkReply::UnknownServerError:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QString networkErrorReason(QNetworkReply::NetworkError error, const QUrl& url, const QString& detail)
-{
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionRefusedError:
-        return QStringLiteral("服务器拒绝连接（%1）").arg(url.host());
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-        return QStringLiteral("连接中断（%1）").arg(url.host());
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::ProxyTimeoutError:
-        return QStringLiteral("连接超时（%1）").arg(url.host());
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::ProxyNotFoundError:
-        return QStringLiteral("找不到服务器 %1").arg(url.host());
-    case QNetworkReply::TooManyRedirectsError:
-        return QStringLiteral("重定向超过 %1 次").arg(MaxRedirects);
-    case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("服务器重定向到了不安全的地址");
-    case QNetworkReply::ProtocolUnknownError:
-        return QStringLiteral("不支持的地址：%1").arg(url.toString());
-    default:
-        return QStringLiteral("网络错误：%1").arg(detail);
-    }
-}
-
-QString statusReason(int status)
-{
-    if (status == 404 || status == 410)
-        return QStringLiteral("服务器上没有这个文件（HTTP %1）").arg(status);
-    if (status == 401 || status == 403)
-        return QStringLiteral("服务器拒绝访问（HTTP %1）").arg(status);
-    if (status >= 500)
-        return QStringLiteral("服务器出错（HTTP %1）").arg(status);
-    if (status == 408 || status == 429)
-        return QStringLiteral("服务器繁忙（HTTP %1）").arg(status);
-    return QStringLiteral("服务器的回答无法使用（HTTP %1）").arg(status);
-}
-
-// The address an error concerns: the target of a redirect that was refused, else the address
-// last asked for.
-QUrl failedAddress(const QNetworkReply* reply)
-{
-    const QUrl location = reply->header(QNetworkRequest::LocationHeader).toUrl();
-    return location.isValid() ? reply->url().resolved(location) : reply->url();
-}
 
 } // namespace
 
@@ -219,7 +148,11 @@ bool DownloadTransfer::openPart()
         fail(diskReason(errno));
         return false;
     }
-    m_part.open(handle, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    if (!m_part.open(handle, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        fail(m_part.errorString());
+        return false;
+    }
     // Held until the file has its final name, retry waits included: another download of this song
     // into this folder must not write, shorten or rename the file meanwhile.
     if (!lockForWriting(m_part)) {
@@ -345,7 +278,8 @@ bool DownloadTransfer::truncatePart()
     m_received = 0;
     m_writtenBackTo = 0;
     m_head.clear();
-    if (!m_part.resize(0) || !m_part.seek(0)) {
+    // No part file yet: it is made with the first bytes.
+    if (m_part.isOpen() && (!m_part.resize(0) || !m_part.seek(0))) {
         fail(diskReason(errno));
         return false;
     }
