@@ -323,7 +323,7 @@ void DownloadQueue::startWaiting()
 
 bool DownloadQueue::start(QueueEntry* entry)
 {
-    const QString folder = QFileInfo(entry->item.targetPath).absolutePath();
+    const QString folder = folderOf(entry->item);
     if (!d->folders.hold(folder)) {
         setState(entry, DownloadState::Failed, folderInUseText(folder));
         finishBatchIfDone(entry->item.batchId);

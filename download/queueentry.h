@@ -31,6 +31,12 @@ private:
     double m_smoothedRate = 0;
 };
 
+// The folder of the item's file: its target path is absolute and clean.
+inline QString folderOf(const DownloadItem& item)
+{
+    return item.targetPath.left(item.targetPath.lastIndexOf(u'/'));
+}
+
 // The progress over the entries, cancelled ones left out.
 QueueProgress progressOf(const std::vector<std::unique_ptr<QueueEntry>>& entries);
 

@@ -3,7 +3,6 @@
 
 #include "download/makefolder.h"
 
-#include <QFileInfo>
 #include <QSet>
 
 namespace Qorvin {
@@ -27,7 +26,7 @@ void QueueFolders::releaseIdle(const std::vector<std::unique_ptr<QueueEntry>>& e
     for (const auto& entry : entries) {
         const DownloadState state = entry->item.state;
         if (state == DownloadState::Waiting || state == DownloadState::Downloading)
-            busy.insert(QFileInfo(entry->item.targetPath).absolutePath());
+            busy.insert(folderOf(entry->item));
     }
     for (auto lock = m_locks.begin(); lock != m_locks.end();)
         lock = busy.contains(lock.key()) ? std::next(lock) : m_locks.erase(lock);
