@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-cli's 300-song search against the local service, from the start of its process to
 // the result page written, next to curl fetching the same pages in one process over one
-// connection: what the program costs on top of the network's own time. Also the time to the
-// program's exit (after the result page it prints the songs and tears down) and its peak memory.
+// connection: what the program costs on top of the network's own time, against the local service
+// as it answers and against one that answers each page 5 ms late. Also the time to the program's
+// exit (after the result page it prints the songs and tears down) and its peak memory.
 #include "tests/e2e/serviceprocess.h"
 
 #include <benchmark/benchmark.h>
@@ -29,25 +30,31 @@ using namespace Qorvin;
 namespace {
 
 constexpr int TimeoutMs = 60000;
-Test::ServiceProcess* g_service = nullptr;
-// The pages the program asked for in its last search, for curl to fetch.
-QByteArrayList g_searchPages;
-// From process start to the result page written, and to the process's exit.
-double g_cliSecondsPerSearch = 0;
-double g_cliExitSecondsPerSearch = 0;
-
-QString proxy()
+// One service and what the program did against it, for curl to do the same.
+struct ServiceRun
 {
-    return QStringLiteral("http://127.0.0.1:") + QString::number(g_service->port());
-}
+    Test::ServiceProcess* service = nullptr;
+    // The pages the program asked for in its last search.
+    QByteArrayList searchPages;
+    // From process start to the result page written, and to the process's exit.
+    double cliSecondsPerSearch = 0;
+    double cliExitSecondsPerSearch = 0;
 
-QByteArrayList settledLog()
+    QString proxy() const { return QStringLiteral("http://127.0.0.1:") + QString::number(service->port()); }
+};
+
+// The local service as it answers, and one that answers every page 5 ms late, as any service
+// over a real network does.
+ServiceRun g_local;
+ServiceRun g_latency;
+
+QByteArrayList settledLog(Test::ServiceProcess& service)
 {
-    QByteArrayList log = g_service->requestLog();
+    QByteArrayList log = service.requestLog();
     for (qsizetype before = -1; before != log.size();) {
         before = log.size();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        log = g_service->requestLog();
+        log = service.requestLog();
     }
     return log;
 }
@@ -119,6 +126,19 @@ private:
     std::thread m_thread;
 };
 
+QProcess* makeSearch(const ServiceRun& run, const QString& resultFile, QObject* parent)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("http_proxy"), run.proxy());
+    auto* cli = new QProcess(parent);
+    cli->setProgram(QStringLiteral(QORVIN_CLI_PROGRAM));
+    cli->setArguments({QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("-n"),
+                       QStringLiteral("300"), QStringLiteral("-q"), QStringLiteral("-o"), resultFile});
+    cli->setProcessEnvironment(environment);
+    cli->setStandardOutputFile(QProcess::nullDevice());
+    return cli;
+}
+
 bool runToEnd(QProcess& process)
 {
     process.start();
@@ -126,27 +146,20 @@ bool runToEnd(QProcess& process)
            process.exitCode() == 0;
 }
 
-void BM_CliSearch300(benchmark::State& state)
+void BM_CliSearch(benchmark::State& state, ServiceRun* run)
 {
     QTemporaryDir folder;
     const QString resultFile = folder.filePath(QStringLiteral("result.htm"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("http_proxy"), proxy());
     FileArrival arrival(folder.path(), QStringLiteral("result.htm"));
-    qsizetype logBefore = 0;
     qint64 searches = 0;
     qint64 toResultNs = 0;
     qint64 toExitNs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(resultFile);
-        logBefore = settledLog().size();
-        QProcess cli;
-        cli.setProgram(QStringLiteral(QORVIN_CLI_PROGRAM));
-        cli.setArguments({QStringLiteral("search"), QStringLiteral("苏轼"), QStringLiteral("-n"),
-                          QStringLiteral("300"), QStringLiteral("-q"), QStringLiteral("-o"), resultFile});
-        cli.setProcessEnvironment(environment);
-        cli.setStandardOutputFile(QProcess::nullDevice());
+        settledLog(*run->service);
+        QObject owner;
+        QProcess& cli = *makeSearch(*run, resultFile, &owner);
         state.ResumeTiming();
 
         const qint64 startNs = monotonicNs();
@@ -164,31 +177,36 @@ void BM_CliSearch300(benchmark::State& state)
         ++searches;
         state.ResumeTiming();
     }
-    const QByteArrayList log = settledLog();
-    g_searchPages.clear();
-    for (qsizetype i = logBefore; i < log.size(); ++i)
-        g_searchPages.append(log.at(i).split(' ').value(1));
+    settledLog(*run->service);
     const double perSearch = searches ? 1.0 / static_cast<double>(searches) : 0;
-    g_cliSecondsPerSearch = static_cast<double>(toResultNs) / 1e9 * perSearch;
-    g_cliExitSecondsPerSearch = static_cast<double>(toExitNs) / 1e9 * perSearch;
-    state.counters["to_result_ms"] = g_cliSecondsPerSearch * 1e3;
-    state.counters["to_exit_ms"] = g_cliExitSecondsPerSearch * 1e3;
-    state.counters["pages"] = static_cast<double>(g_searchPages.size());
+    run->cliSecondsPerSearch = static_cast<double>(toResultNs) / 1e9 * perSearch;
+    run->cliExitSecondsPerSearch = static_cast<double>(toExitNs) / 1e9 * perSearch;
+    state.counters["to_result_ms"] = run->cliSecondsPerSearch * 1e3;
+    state.counters["to_exit_ms"] = run->cliExitSecondsPerSearch * 1e3;
+    state.counters["pages"] = static_cast<double>(run->searchPages.size());
     state.counters["peak_rss_MB"] = childrenPeakRssMegabytes();
 }
-BENCHMARK(BM_CliSearch300)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_CurlSamePages(benchmark::State& state)
+// The pages one search asks for, for curl to fetch: the search runs once before the timed runs.
+QByteArrayList pagesOfOneSearch(const ServiceRun& run)
 {
-    if (g_searchPages.isEmpty()) {
-        for (int offset = 0; offset < 300; offset += 30)
-            g_searchPages.append("http://mp3.baidu.com/m?z=0&cl=3&ct=134217728&sn=&lm=0&cm=1&sc=1&bu=&rn=30"
-                                 "&tn=baidump3&word=%CB%D5%E9%F8&pn=" +
-                                 QByteArray::number(offset));
-    }
+    QTemporaryDir folder;
+    const qsizetype logBefore = settledLog(*run.service).size();
+    QObject owner;
+    if (!runToEnd(*makeSearch(run, folder.filePath(QStringLiteral("result.htm")), &owner)))
+        return {};
+    const QByteArrayList log = settledLog(*run.service);
+    QByteArrayList pages;
+    for (qsizetype i = logBefore; i < log.size(); ++i)
+        pages.append(log.at(i).split(' ').value(1));
+    return pages;
+}
+
+void BM_CurlSamePages(benchmark::State& state, ServiceRun* run)
+{
     QStringList arguments{QStringLiteral("--silent"), QStringLiteral("--fail"), QStringLiteral("--proxy"),
-                          proxy()};
-    for (const QByteArray& page : std::as_const(g_searchPages))
+                          run->proxy()};
+    for (const QByteArray& page : std::as_const(run->searchPages))
         arguments << QStringLiteral("--output") << QStringLiteral("/dev/null") << QString::fromLatin1(page);
     QElapsedTimer total;
     qint64 runs = 0;
@@ -204,30 +222,53 @@ void BM_CurlSamePages(benchmark::State& state)
         ++runs;
         // The service logs every request into a pipe that must not fill up.
         state.PauseTiming();
-        settledLog();
+        settledLog(*run->service);
         state.ResumeTiming();
     }
-    state.counters["pages"] = static_cast<double>(g_searchPages.size());
+    state.counters["pages"] = static_cast<double>(run->searchPages.size());
     const double curlSeconds = runs ? static_cast<double>(nanoseconds) / 1e9 / static_cast<double>(runs) : 0;
-    if (curlSeconds > 0 && g_cliSecondsPerSearch > 0) {
-        state.counters["cli_over_curl"] = g_cliSecondsPerSearch / curlSeconds;
-        state.counters["cli_exit_over_curl"] = g_cliExitSecondsPerSearch / curlSeconds;
+    if (curlSeconds > 0 && run->cliSecondsPerSearch > 0) {
+        state.counters["cli_over_curl"] = run->cliSecondsPerSearch / curlSeconds;
+        state.counters["cli_exit_over_curl"] = run->cliExitSecondsPerSearch / curlSeconds;
     }
 }
-BENCHMARK(BM_CurlSamePages)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    Test::ServiceProcess service;
-    const QString error = service.start(QStringLiteral(QORVIN_SERVICE_PROGRAM));
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
+    Test::ServiceProcess local;
+    Test::ServiceProcess late;
+    for (const auto& [service, arguments] :
+         {std::pair{&local, QStringList()},
+          std::pair{&late, QStringList{QStringLiteral("--delay-ms"), QStringLiteral("5")}}}) {
+        const QString error = service->start(QStringLiteral(QORVIN_SERVICE_PROGRAM), arguments);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
     }
-    g_service = &service;
+    g_local.service = &local;
+    g_latency.service = &late;
+    for (ServiceRun* run : {&g_local, &g_latency}) {
+        run->searchPages = pagesOfOneSearch(*run);
+        if (run->searchPages.isEmpty()) {
+            std::fprintf(stderr, "the search before the benchmarks failed\n");
+            return 1;
+        }
+    }
+    // Each program run is followed by curl on the pages it asked for.
+    const std::pair<const char*, ServiceRun*> runs[]{{"", &g_local}, {"Latency", &g_latency}};
+    for (const auto& [suffix, run] : runs) {
+        benchmark::RegisterBenchmark((std::string("BM_CliSearch300") + suffix).c_str(), BM_CliSearch, run)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((std::string("BM_CurlSamePages") + suffix).c_str(), BM_CurlSamePages,
+                                     run)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

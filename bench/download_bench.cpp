@@ -13,9 +13,12 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 using namespace Qorvin;
 
@@ -50,6 +53,21 @@ qint64 statusKb(const char* field)
             return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
     }
     return 0;
+}
+
+// CPU time (user and system) in milliseconds of this process, every thread included, or of its
+// children that have ended.
+double cpuMs(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+double perHundredMb(double cpuMs, qint64 bytes)
+{
+    return bytes > 0 ? cpuMs * 100e6 / double(bytes) : 0;
 }
 
 // Lets the peak resident size start again from the current size.
@@ -101,12 +119,15 @@ qint64 folderBytes(const QString& folder)
 static void BM_DownloadBatch(benchmark::State& state)
 {
     qint64 bytes = 0;
+    qint64 allBytes = 0;
     double peakGrowthMb = 0;
+    double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir folder;
         resetPeakRss();
         const qint64 rssBefore = statusKb("VmRSS:");
+        const double cpuBefore = cpuMs(RUSAGE_SELF);
         state.ResumeTiming();
         int done = 0;
         if (!downloadBatch(batchLinks(), folder.path(), &done)) {
@@ -114,14 +135,17 @@ static void BM_DownloadBatch(benchmark::State& state)
             return;
         }
         state.PauseTiming();
+        cpu += cpuMs(RUSAGE_SELF) - cpuBefore;
         peakGrowthMb = std::max(peakGrowthMb, double(statusKb("VmHWM:") - rssBefore) / 1024.0);
         bytes = folderBytes(folder.path());
+        allBytes += bytes;
         // The files go while the clock is stopped: deleting synced files costs the file system
         // more than deleting ones still in the cache, and neither is part of a download.
         folder.remove();
         state.ResumeTiming();
     }
     state.counters["peak_rss_growth_MB"] = peakGrowthMb;
+    state.counters["cpu_ms_per_100MB"] = perHundredMb(cpu, allBytes);
     state.counters["batch_MB"] = double(bytes) / 1e6;
     state.SetBytesProcessed(state.iterations() * bytes);
 }
@@ -131,9 +155,12 @@ BENCHMARK(BM_DownloadBatch)->Unit(benchmark::kMillisecond)->UseRealTime()->Itera
 static void BM_CurlBatch(benchmark::State& state)
 {
     qint64 bytes = 0;
+    qint64 allBytes = 0;
+    double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir folder;
+        const double cpuBefore = cpuMs(RUSAGE_CHILDREN);
         QStringList arguments{
             QStringLiteral("--silent"),       QStringLiteral("--show-error"),
             QStringLiteral("--fail"),         QStringLiteral("--parallel"),
@@ -150,10 +177,13 @@ static void BM_CurlBatch(benchmark::State& state)
             return;
         }
         state.PauseTiming();
+        cpu += cpuMs(RUSAGE_CHILDREN) - cpuBefore;
         bytes = folderBytes(folder.path());
+        allBytes += bytes;
         folder.remove();
         state.ResumeTiming();
     }
+    state.counters["cpu_ms_per_100MB"] = perHundredMb(cpu, allBytes);
     state.counters["batch_MB"] = double(bytes) / 1e6;
     state.SetBytesProcessed(state.iterations() * bytes);
 }
@@ -172,7 +202,7 @@ static void BM_DownloadResume(benchmark::State& state)
         QTemporaryDir sizing;
         int done = 0;
         g_service->becomeSystemProxy();
-        downloadBatch({{QStringLiteral("size"), songUrl(song)}}, sizing.path(), &done);
+        downloadBatch({{QUrl(songUrl(song)), QStringLiteral("size")}}, sizing.path(), &done);
         const qint64 size = folderBytes(sizing.path());
         Qorvin::Test::ServiceProcess dropping;
         const QString error =
@@ -185,7 +215,7 @@ static void BM_DownloadResume(benchmark::State& state)
         dropping.becomeSystemProxy();
         QTemporaryDir folder;
         state.ResumeTiming();
-        if (!downloadBatch({{QStringLiteral("resume"), songUrl(song)}}, folder.path(), &done)) {
+        if (!downloadBatch({{QUrl(songUrl(song)), QStringLiteral("resume")}}, folder.path(), &done)) {
             state.SkipWithError("the song failed");
             return;
         }
@@ -209,6 +239,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
+    // The queues make their own managers, which go through http_proxy as the program's do.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     service.becomeSystemProxy();
     g_service = &service;
 

@@ -14,19 +14,25 @@ QByteArray environmentValue(const char* lowerCaseName, const char* upperCaseName
     return qEnvironmentVariableIsSet(lowerCaseName) ? qgetenv(lowerCaseName) : qgetenv(upperCaseName);
 }
 
+// An HTTP proxy from its variable's text; no proxy when the text names none or another kind.
+QNetworkProxy httpProxyOf(const QByteArray& value)
+{
+    const QByteArray text = value.trimmed();
+    if (text.isEmpty())
+        return QNetworkProxy(QNetworkProxy::NoProxy);
+    const QUrl url = QUrl::fromEncoded(text.contains("://") ? text : "http://" + text, QUrl::TolerantMode);
+    if (!url.isValid() || url.host().isEmpty() || url.scheme() != QLatin1String("http"))
+        return QNetworkProxy(QNetworkProxy::NoProxy);
+    return QNetworkProxy(QNetworkProxy::HttpProxy, url.host(),
+                         static_cast<quint16>(url.port(DefaultProxyPort)), url.userName(), url.password());
+}
+
 } // namespace
 
-EnvironmentProxyFactory::EnvironmentProxyFactory(const QByteArray& httpProxy, const QByteArray& noProxy)
+EnvironmentProxyFactory::EnvironmentProxyFactory(const QByteArray& httpProxy, const QByteArray& noProxy,
+                                                 const QByteArray& httpsProxy)
+    : m_proxy(httpProxyOf(httpProxy)), m_httpsProxy(httpProxyOf(httpsProxy))
 {
-    const QByteArray text = httpProxy.trimmed();
-    if (!text.isEmpty()) {
-        const QUrl url =
-            QUrl::fromEncoded(text.contains("://") ? text : "http://" + text, QUrl::TolerantMode);
-        if (url.isValid() && !url.host().isEmpty() && url.scheme() == QLatin1String("http"))
-            m_proxy = QNetworkProxy(QNetworkProxy::HttpProxy, url.host(),
-                                    static_cast<quint16>(url.port(DefaultProxyPort)), url.userName(),
-                                    url.password());
-    }
     for (const QByteArray& entry : noProxy.split(',')) {
         QString host = QString::fromLatin1(entry.trimmed()).toLower();
         if (host.startsWith(u'.'))
@@ -39,15 +45,19 @@ EnvironmentProxyFactory::EnvironmentProxyFactory(const QByteArray& httpProxy, co
 EnvironmentProxyFactory* EnvironmentProxyFactory::fromEnvironment()
 {
     return new EnvironmentProxyFactory(environmentValue("http_proxy", "HTTP_PROXY"),
-                                       environmentValue("no_proxy", "NO_PROXY"));
+                                       environmentValue("no_proxy", "NO_PROXY"),
+                                       environmentValue("https_proxy", "HTTPS_PROXY"));
 }
 
 QList<QNetworkProxy> EnvironmentProxyFactory::queryProxy(const QNetworkProxyQuery& query)
 {
-    const bool plainHttp = query.protocolTag() == QLatin1String("http");
-    if (!plainHttp || !hasProxy() || bypasses(query.peerHostName().toLower()))
+    const QString protocol = query.protocolTag();
+    const QNetworkProxy& proxy = protocol == QLatin1String("http")    ? m_proxy
+                                 : protocol == QLatin1String("https") ? m_httpsProxy
+                                                                      : QNetworkProxy(QNetworkProxy::NoProxy);
+    if (proxy.type() != QNetworkProxy::HttpProxy || bypasses(query.peerHostName().toLower()))
         return {QNetworkProxy(QNetworkProxy::NoProxy)};
-    return {m_proxy};
+    return {proxy};
 }
 
 bool EnvironmentProxyFactory::bypasses(const QString& host) const

@@ -137,7 +137,15 @@ QString decodePage(const QByteArray& body, const QByteArray& contentType)
         if (QStringDecoder* decoder = keptDecoder(charset.constData()))
             return decoder->decode(body);
     }
-    return isValidUtf8(body) ? decodeWith("UTF-8", body) : decodeWith("GB18030", body);
+    // Nothing usable is declared: the engine guesses from the bytes, and it never guesses UTF-8.
+    // Chinese bytes read as GB18030; UTF-8 bytes, and bytes that are no GB18030, read as
+    // windows-1252, the engine's charset for pages that name none.
+    if (!isValidUtf8(body)) {
+        QString text = decodeWith("GB18030", body);
+        if (!text.contains(QChar::ReplacementCharacter))
+            return text;
+    }
+    return decodeWith("windows-1252", body);
 }
 
 } // namespace Qorvin::Cli

@@ -13,6 +13,9 @@ qorvin_add_test(NAME tst_navigationurl LABEL unit
 qorvin_add_test(NAME tst_crawlcontroller LABEL unit
   SOURCES ${search_test_dir}/tst_crawlcontroller.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
   LIBS qorvin_search qorvin_resultpage)
+qorvin_add_test(NAME tst_topiccrawl LABEL unit
+  SOURCES ${search_test_dir}/tst_topiccrawl.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
+  LIBS qorvin_search qorvin_resultpage)
 qorvin_add_test(NAME tst_crawlraces LABEL unit
   SOURCES ${search_test_dir}/tst_crawlraces.cpp ${search_test_dir}/crawlrig.h ${search_test_dir}/crawlfakes.h
   LIBS qorvin_search qorvin_resultpage)

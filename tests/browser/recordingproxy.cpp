@@ -16,12 +16,12 @@ QByteArray gbk(const QString& text)
     return encoder.encode(text);
 }
 
-void send(QTcpSocket* socket, const QByteArray& status, const QByteArray& body)
+void send(QTcpSocket* socket, const QByteArray& status, const QByteArray& body,
+          const QByteArray& contentType = "text/html; charset=gb2312")
 {
-    QByteArray response =
-        "HTTP/1.1 " + status +
-        "\r\nContent-Type: text/html; charset=gb2312\r\nContent-Length: " + QByteArray::number(body.size()) +
-        "\r\nConnection: close\r\n\r\n" + body;
+    QByteArray response = "HTTP/1.1 " + status + "\r\nContent-Type: " + contentType +
+                          "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + body;
     socket->write(response);
     socket->disconnectFromHost();
 }
@@ -85,6 +85,13 @@ void RecordingProxy::answer(QTcpSocket* socket, const QByteArray& target)
         return;
     if (target.contains("fail500")) {
         send(socket, "500 Internal Server Error", "<html><body>server error</body></html>");
+        return;
+    }
+    if (target.contains("nocharset")) {
+        // A page that names no charset anywhere: the engine has only the bytes to go by.
+        const QString page = QStringLiteral("<html><head><title>结果</title></head><body><p>苏轼 水调歌头 "
+                                            "明月几时有，把酒问青天。</p></body></html>");
+        send(socket, "200 OK", target.contains("utf8") ? page.toUtf8() : gbk(page), "text/html");
         return;
     }
     if (target.contains("slow")) {

@@ -5,6 +5,7 @@
 //   .../hang...  never answers              .../frames...   a page holding two frames
 //   .../script... a page whose script marks the body
 //   .../record... a page holding one song record whose link and title lie outside GBK
+//   .../nocharset-gbk, .../nocharset-utf8  a Chinese page in those bytes that declares no charset
 // Every other path gets a small result page echoing the request target.
 #pragma once
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QStringDecoder>
 #include <QTest>
 
 #include <memory>
@@ -45,6 +46,8 @@ private slots:
     void queryReachesServiceInGbk();
     void hiddenBrowserLoadsPageWithLegacyAnchors();
     void charactersOutsideGbkReachResultPage();
+    void undeclaredCharsetIsReadFromTheBytes_data();
+    void undeclaredCharsetIsReadFromTheBytes();
     void framesRaiseNoEventOfTheirOwn();
     void replacedNavigationRaisesNoEvent_data();
     void replacedNavigationRaisesNoEvent();
@@ -136,6 +139,26 @@ void TestWebBrowser::charactersOutsideGbkReachResultPage()
     const QByteArray link = "http://music.localservice.example/x/&#131072;.mp3";
     QVERIFY2(page.contains("<a href='" + link + "'> \r\n&#127925; "), page.constData()); // the anchor
     QVERIFY(page.contains("<TD class=t> " + link + "\r\n"));                             // the address text
+}
+
+void TestWebBrowser::undeclaredCharsetIsReadFromTheBytes_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
+    // The command line decodes such pages by the same rule: GBK bytes as GB18030, UTF-8 bytes as
+    // windows-1252, never as UTF-8.
+    QTest::newRow("GBK bytes") << u"nocharset-gbk"_s << u"苏轼 水调歌头 明月几时有"_s;
+    QTest::newRow("UTF-8 bytes") << u"nocharset-utf8"_s
+                                 << QString(QStringDecoder("windows-1252").decode(u"水调歌头"_s.toUtf8()));
+}
+
+void TestWebBrowser::undeclaredCharsetIsReadFromTheBytes()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, text);
+    QVERIFY(navigateAndWait(u"http://mp3.baidu.com/"_s + path));
+    const QString html = m_browser->innerHtml();
+    QVERIFY2(html.contains(text), qPrintable(html));
 }
 
 void TestWebBrowser::framesRaiseNoEventOfTheirOwn()

@@ -3,6 +3,7 @@
 #include "cli/pagedecoding.h"
 
 #include <QStringEncoder>
+#include <QStringDecoder>
 #include <QTest>
 
 using namespace Qorvin::Cli;
@@ -62,11 +63,17 @@ void TestCliPageDecoding::decodedLikeBrowser_data()
     QTest::newRow("byte-order mark over the header")
         << QByteArray("text/html; charset=gb2312") << QByteArray("\xEF\xBB\xBF") + plain.toUtf8()
         << QByteArray("gb2312") << plain;
-    QTest::newRow("nothing declared, valid UTF-8") << QByteArray() << plain.toUtf8() << QByteArray() << plain;
+    // The engine never takes undeclared bytes for UTF-8: it reads them as windows-1252.
+    const QString utf8AsWindows1252 = QString(QStringDecoder("windows-1252").decode(plain.toUtf8()));
+    QTest::newRow("nothing declared, valid UTF-8")
+        << QByteArray() << plain.toUtf8() << QByteArray() << utf8AsWindows1252;
+    QTest::newRow("nothing declared, neither GBK nor UTF-8")
+        << QByteArray() << QByteArray("<p>Caf\xE9</p>") << QByteArray() << QStringLiteral("<p>Café</p>");
     QTest::newRow("nothing declared, GBK bytes")
         << QByteArray("text/html") << encoded("GBK", plain) << QByteArray() << plain;
     QTest::newRow("unknown label, valid UTF-8")
-        << QByteArray("text/html; charset=x-nonesuch") << plain.toUtf8() << QByteArray("x-nonesuch") << plain;
+        << QByteArray("text/html; charset=x-nonesuch") << plain.toUtf8() << QByteArray("x-nonesuch")
+        << utf8AsWindows1252;
     // Only a whole "charset" word with "=" after it names the charset, and only a <meta> tag.
     QTest::newRow("header word before the parameter")
         << QByteArray("text/html; x-charset-note; charset = 'GB2312'") << encoded("GBK", chinese)
@@ -78,7 +85,7 @@ void TestCliPageDecoding::decodedLikeBrowser_data()
     // A meta past the first 1024 bytes is not looked for.
     const QString lateMeta = QStringLiteral("<!--") + QString(1100, u'x') + QStringLiteral("-->") + GbMeta +
                              QStringLiteral("苏轼");
-    QTest::newRow("meta too late") << QByteArray() << lateMeta.toUtf8() << QByteArray() << lateMeta;
+    QTest::newRow("meta too late") << QByteArray() << encoded("GBK", lateMeta) << QByteArray() << lateMeta;
 }
 
 void TestCliPageDecoding::decodedLikeBrowser()

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QNetworkProxyFactory>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -89,6 +90,8 @@ void TestEndToEndDownloads::initTestCase()
     const QString error = m_service.start(serviceProgram(), serviceArguments());
     QVERIFY2(error.isEmpty(), qPrintable(error));
     m_service.becomeSystemProxy();
+    // As the program's main() does: the songs go through the system proxy, the service.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     QVERIFY(m_folder.isValid());
     rememberDownloadBaseFolder(m_folder.filePath(QStringLiteral("songs")));
 
