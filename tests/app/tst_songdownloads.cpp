@@ -396,7 +396,8 @@ void TestSongDownloads::quitQuestion()
     if (downloading && closes) {
         // Its request had no answer yet: nothing is on the disk for the next run to take for
         // another program's file.
-        QCOMPARE(QDir(t.folder.path()).entryList({u"*.part"_s, u"*.part.json"_s}, QDir::Files), QStringList());
+        QCOMPARE(QDir(t.folder.path()).entryList({u"*.part"_s, u"*.part.json"_s}, QDir::Files),
+                 QStringList());
         // The stored queue brings the song back, paused, in the next run.
         QNetworkAccessManager network;
         DownloadQueue nextRun(&network);
