@@ -59,12 +59,15 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size)
             continue;
         // The record names the final file before the rename and stays after it, until the queue
         // has stored the song as complete: a run stopped in between finds its finished song by
-        // it. Without the record (a full disk, say) the song is whole all the same.
-        if (!writePartRecord(recordPath, record, finalPath).ok)
-            QFile::remove(recordPath);
+        // it. Without that record (a full disk, say) the song is whole all the same, and the
+        // earlier record goes with the part file's name.
+        const bool named = writePartRecord(recordPath, record, finalPath).ok;
         errorNumber = renameWithoutReplacing(partPath, finalPath);
-        if (errorNumber == 0)
+        if (errorNumber == 0) {
+            if (!named)
+                QFile::remove(recordPath);
             return {true, {}, finalPath, size};
+        }
         if (errorNumber != EEXIST || lastTry)
             return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size};
     }
