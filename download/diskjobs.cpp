@@ -209,6 +209,13 @@ void DiskJobs::settleRecord(const QString& targetPath, const QString& finalPath)
     });
 }
 
+quint64 DiskJobs::markPassing(const QString& targetPath)
+{
+    const quint64 token = m_nextToken++;
+    enqueue(targetPath, [this, token] { emit passed(token); });
+    return token;
+}
+
 void DiskJobs::waitForDone()
 {
     m_pool.waitForDone();

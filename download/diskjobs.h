@@ -57,6 +57,9 @@ public:
     // unless a new download of that name has written a record of its own meanwhile.
     void settleRecord(const QString& targetPath, const QString& finalPath);
 
+    // passed(token) follows once the jobs of targetPath asked for so far are done.
+    quint64 markPassing(const QString& targetPath);
+
     // Blocks until every queued job is done (tests and shutdown).
     void waitForDone();
 
@@ -64,6 +67,7 @@ signals:
     void finalized(quint64 token, const Qorvin::TransferOutcome& outcome);
     // A part record could not be written; the one before it, if any, is left as it was.
     void recordFailed(const QString& targetPath, const QString& reason);
+    void passed(quint64 token);
 
 private:
     void setPending(const QString& targetPath, const std::optional<PartRecord>& record);

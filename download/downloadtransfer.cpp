@@ -52,6 +52,7 @@ DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, DiskJobs* dis
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &DownloadTransfer::beginAttempt);
     connect(m_disk, &DiskJobs::finalized, this, &DownloadTransfer::onFinalized);
+    connect(m_disk, &DiskJobs::passed, this, &DownloadTransfer::onRecordStored);
     // Bytes without a record that describes them could not be continued: the download stops, with
     // the reason, while the part file and its earlier record stay for a later try.
     connect(m_disk, &DiskJobs::recordFailed, this, [this](const QString& path, const QString& reason) {
@@ -234,7 +235,7 @@ void DownloadTransfer::readStatus()
         if (range.total >= 0)
             m_record.expectedSize = range.total;
     } else if (status == 200) {
-        if ((!m_part.isOpen() && !openPart()) || !truncatePart())
+        if (!truncatePart())
             return;
         const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         m_record.expectedSize = length > 0 ? length : -1;
@@ -264,7 +265,27 @@ void DownloadTransfer::readStatus()
     }
     m_disk->writeRecord(m_targetPath, m_record);
     m_body = Body::Accepted;
+    if (!m_part.isOpen()) {
+        // A part file never stands on the disk without the record that says whose it is: it is
+        // made, and the bytes go in, once the record is written.
+        m_body = Body::AwaitingRecord;
+        m_endedWhileAwaiting = false;
+        m_recordToken = m_disk->markPassing(m_targetPath);
+    }
     emit progressed();
+}
+
+void DownloadTransfer::onRecordStored(quint64 token)
+{
+    if (token != m_recordToken || m_done || m_body != Body::AwaitingRecord)
+        return;
+    m_recordToken = 0;
+    if (!openPart() || !truncatePart())
+        return;
+    m_body = Body::Accepted;
+    writeBody();
+    if (m_endedWhileAwaiting && !m_done)
+        onReplyFinished();
 }
 
 void DownloadTransfer::afterReply(std::function<void()> action)
@@ -339,6 +360,10 @@ void DownloadTransfer::onReplyFinished()
         return;
     if (m_body == Body::NotYet)
         readStatus();
+    if (m_body == Body::AwaitingRecord) {
+        m_endedWhileAwaiting = true; // its bytes stay in the reply until the part file is made
+        return;
+    }
     if (m_body == Body::Accepted)
         writeBody();
     if (m_done || reply != m_reply)
