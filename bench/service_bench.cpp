@@ -129,8 +129,11 @@ private:
     quint16 m_port = 0;
 };
 
+// One application for the whole benchmark program, whichever benchmark asks first.
 QCoreApplication& application()
 {
+    if (QCoreApplication* running = QCoreApplication::instance())
+        return *running;
     static int argc = 1;
     static char name[] = "service_bench";
     static char* argv[] = {name, nullptr};

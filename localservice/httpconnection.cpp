@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/httpconnection.h"
 
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <http_parser.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace Qorvin::LocalService {
 
@@ -12,8 +16,9 @@ namespace {
 
 constexpr qint64 ReadChunkBytes = 64 * 1024;
 constexpr qint64 BodyChunkBytes = 64 * 1024;
-// A body waits while this much is still queued for the socket, so a slow client holds at most
-// this much of a file in memory.
+// While this much is still queued for the socket, no further answer starts, no body goes on and
+// no request is read: a client that does not read holds at most this much (and the answers of
+// maxPipelined requests) in memory.
 constexpr qint64 WriteHighWater = 256 * 1024;
 // After the last answer, what the client still sends is read and thrown away this long, so that
 // an early close does not reset the connection before the client has read the answer.
@@ -61,42 +66,151 @@ HttpConnection::HttpConnection(QTcpSocket* socket, const HttpLimits& limits, QOb
 
     m_idleTimer.setSingleShot(true);
     m_rateTimer.setSingleShot(true);
+    m_requestTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &HttpConnection::onIdleTimeout);
     connect(&m_rateTimer, &QTimer::timeout, this, &HttpConnection::pump);
+    connect(&m_requestTimer, &QTimer::timeout, this, &HttpConnection::onRequestTimeout);
     connect(m_socket, &QTcpSocket::readyRead, this, [this] {
         if (m_lingering || m_readingDone)
             m_socket->readAll(); // nothing more is answered on this connection
         else
             readRequests();
     });
-    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
-        touch();
-        if (m_closing && m_socket->bytesToWrite() == 0)
-            linger();
-        else
-            pump();
-    });
-    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
-        m_idleTimer.stop();
-        m_rateTimer.stop();
-        deleteLater();
-    });
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &HttpConnection::onOutputWritten);
+    connect(m_socket, &QTcpSocket::disconnected, this, &HttpConnection::onSocketGone);
+    m_born.start();
     touch();
     // Bytes may have come before the signals were connected.
     QMetaObject::invokeMethod(this, &HttpConnection::readRequests, Qt::QueuedConnection);
 }
 
-HttpConnection::~HttpConnection() = default;
+HttpConnection::~HttpConnection()
+{
+    releaseDescriptor();
+}
 
 bool HttpConnection::isIdle() const
 {
-    return m_slots.empty() && !m_inRequest;
+    return m_slots.empty() && !m_inRequest && !m_rawOutput;
 }
 
 void HttpConnection::close()
 {
+    m_stalled = true; // nothing more goes out
+    m_idleTimer.stop();
+    m_rateTimer.stop();
+    m_requestTimer.stop();
+    if (m_rawOutput) {
+        // This may run inside the notifier's own signal: it goes once that is over.
+        m_rawOutput->setEnabled(false);
+        m_rawOutput->deleteLater();
+        m_rawOutput = nullptr;
+    }
+    releaseDescriptor();
     m_socket->abort();
     deleteLater(); // a socket already closed on the other side emits no more signals
+}
+
+void HttpConnection::keepDescriptor()
+{
+    if (m_spareDescriptor < 0 && m_socket->socketDescriptor() >= 0)
+        m_spareDescriptor = ::fcntl(int(m_socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+}
+
+void HttpConnection::releaseDescriptor()
+{
+    if (m_spareDescriptor >= 0)
+        ::close(m_spareDescriptor);
+    m_spareDescriptor = -1;
+}
+
+void HttpConnection::onSocketGone()
+{
+    m_requestTimer.stop();
+    // The client only shut its sending side: Qt cannot tell that from a close and dropped what it
+    // had not sent. The answers owed go out through the duplicate descriptor, then the connection
+    // ends.
+    const bool halfClosed = m_spareDescriptor >= 0 && !m_stalled && !m_lingering &&
+                            (!m_slots.empty() || m_unsentBytes > 0) &&
+                            m_socket->error() == QAbstractSocket::RemoteHostClosedError;
+    if (!halfClosed) {
+        m_idleTimer.stop();
+        m_rateTimer.stop();
+        deleteLater();
+        return;
+    }
+    m_readingDone = true;
+    m_input.clear();
+    ::fcntl(m_spareDescriptor, F_SETFL, ::fcntl(m_spareDescriptor, F_GETFL) | O_NONBLOCK);
+    m_rawOutput = new QSocketNotifier(m_spareDescriptor, QSocketNotifier::Write, this);
+    connect(m_rawOutput, &QSocketNotifier::activated, this, &HttpConnection::writeRaw);
+    if (!m_slots.empty())
+        m_slots.back().closeAfter = true; // nothing more can be asked for
+    else
+        m_closing = true;
+}
+
+void HttpConnection::output(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    m_unsent.push_back(bytes);
+    m_unsentBytes += bytes.size();
+    if (m_rawOutput)
+        m_rawOutput->setEnabled(true);
+    else
+        m_socket->write(bytes);
+}
+
+qint64 HttpConnection::queuedBytes() const
+{
+    return m_unsentBytes;
+}
+
+void HttpConnection::onOutputWritten(qint64 bytes)
+{
+    // Forget what went out.
+    while (bytes > 0 && !m_unsent.empty()) {
+        const qint64 left = m_unsent.front().size() - m_unsentFrontSent;
+        const qint64 taken = qMin(left, bytes);
+        bytes -= taken;
+        m_unsentBytes -= taken;
+        m_unsentFrontSent += taken;
+        if (m_unsentFrontSent == m_unsent.front().size()) {
+            m_unsent.pop_front();
+            m_unsentFrontSent = 0;
+        }
+    }
+    touch();
+    if (m_closing && m_unsentBytes == 0) {
+        linger();
+        return;
+    }
+    pump();
+    if (m_unsentBytes < WriteHighWater && !m_readingDone &&
+        (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
+        scheduleReading();
+}
+
+void HttpConnection::writeRaw()
+{
+    while (!m_unsent.empty()) {
+        const QByteArray& front = m_unsent.front();
+        const ssize_t sent = ::send(m_spareDescriptor, front.constData() + m_unsentFrontSent,
+                                    size_t(front.size() - m_unsentFrontSent), MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                close(); // the client is gone altogether
+            return;
+        }
+        onOutputWritten(sent);
+        if (!m_rawOutput)
+            return; // closed meanwhile
+    }
+    if (m_rawOutput)
+        m_rawOutput->setEnabled(false);
 }
 
 void HttpConnection::touch()
@@ -106,10 +220,18 @@ void HttpConnection::touch()
         m_idleTimer.start(m_limits.idleTimeoutMs);
 }
 
+void HttpConnection::onRequestTimeout()
+{
+    // A request that trickles in, or a body that never comes, holds the connection no longer.
+    if (m_inRequest && !m_readingDone)
+        refuse(408);
+}
+
 void HttpConnection::onIdleTimeout()
 {
     // An answer held back or left unfinished on purpose is no idle connection: the client waits.
-    if (isIdle() || m_lingering)
+    // A half-closed client that reads nothing of what is owed to it is let go, though.
+    if (isIdle() || m_lingering || (m_rawOutput && queuedBytes() > 0))
         close();
     else
         touch();
@@ -120,6 +242,8 @@ int HttpConnection::onMessageBegin(http_parser* parser)
     HttpConnection* self = connectionOf(parser);
     self->m_request = HttpRequest();
     self->m_inRequest = true;
+    if (self->m_limits.headTimeoutMs > 0)
+        self->m_requestTimer.start(self->m_limits.headTimeoutMs);
     self->m_lastWasValue = false;
     self->m_fieldBytes = 0;
     self->m_bodyBytes = 0;
@@ -180,6 +304,10 @@ int HttpConnection::onHeadersComplete(http_parser* parser)
     request.versionMinor = parser->http_minor;
     for (auto& field : request.headers)
         field.second = field.second.trimmed();
+    const bool bodyComes =
+        ((parser->flags & F_CONTENTLENGTH) && parser->content_length > 0) || (parser->flags & F_CHUNKED);
+    if (bodyComes && self->m_limits.bodyTimeoutMs > 0)
+        self->m_requestTimer.start(self->m_limits.bodyTimeoutMs);
     return 0;
 }
 
@@ -203,24 +331,46 @@ int HttpConnection::onMessageComplete(http_parser* parser)
     self->m_closeAfterRequest = http10 || parser->upgrade || !http_should_keep_alive(parser);
     self->m_requestDone = true;
     self->m_inRequest = false;
+    self->m_requestTimer.stop();
     http_parser_pause(parser, 1); // one request at a time, so that reading stops after it if need be
     return 0;
 }
 
+void HttpConnection::scheduleReading()
+{
+    if (m_readScheduled)
+        return;
+    m_readScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_readScheduled = false;
+            readRequests();
+        },
+        Qt::QueuedConnection);
+}
+
 void HttpConnection::readRequests()
 {
-    if (!m_socket->isOpen())
+    if (!m_socket->isOpen() || m_rawOutput)
         return; // closed while this call waited in the queue
-    while (!m_readingDone && !m_lingering && qsizetype(m_slots.size()) < m_limits.maxPipelined) {
+    int requests = 0;
+    while (!m_readingDone && !m_lingering && qsizetype(m_slots.size()) < m_limits.maxPipelined &&
+           queuedBytes() < WriteHighWater) {
+        if (requests >= m_limits.requestsPerTurn) {
+            scheduleReading(); // the other connections' turn first
+            return;
+        }
         if (m_input.isEmpty())
             m_input = m_socket->read(ReadChunkBytes);
         if (m_input.isEmpty())
             return;
-        parseInput();
+        if (parseInput())
+            ++requests;
     }
 }
 
-void HttpConnection::parseInput()
+bool HttpConnection::parseInput()
 {
     static const http_parser_settings settings = parserSettings(
         &HttpConnection::onMessageBegin, &HttpConnection::onUrl, &HttpConnection::onHeaderField,
@@ -236,12 +386,20 @@ void HttpConnection::parseInput()
         if (m_refusal == 0 && error == HPE_HEADER_OVERFLOW)
             m_refusal = m_request.headers.isEmpty() ? 414 : 431;
         refuse(m_refusal != 0 ? m_refusal : 400);
-        return;
+        return false;
     }
     if (!m_requestDone)
-        return;
+        return false;
     m_requestDone = false;
     touch();
+    // HTTP/1.1 names the host in every request.
+    if (m_request.versionMajor == 1 && m_request.versionMinor >= 1 &&
+        !std::any_of(m_request.headers.cbegin(), m_request.headers.cend(), [](const auto& field) {
+            return field.first.compare("host", Qt::CaseInsensitive) == 0;
+        })) {
+        refuse(400);
+        return false;
+    }
     Slot slot;
     slot.sequence = m_nextSequence++;
     slot.closeAfter = m_closeAfterRequest;
@@ -250,11 +408,14 @@ void HttpConnection::parseInput()
         m_input.clear();
     }
     m_slots.push_back(std::move(slot));
+    keepDescriptor();
     emit requestReceived(m_slots.back().sequence, m_request);
+    return true;
 }
 
 void HttpConnection::refuse(int status)
 {
+    m_requestTimer.stop();
     m_readingDone = true;
     m_inRequest = false;
     m_input.clear();
@@ -294,31 +455,33 @@ void HttpConnection::writeHead(const Slot& slot)
     if (slot.closeAfter)
         head += "Connection: close\r\n";
     head += "\r\n";
-    m_socket->write(head);
+    output(head);
 }
 
 void HttpConnection::pump()
 {
     while (!m_stalled && !m_closing && !m_slots.empty() && m_slots.front().ready) {
         Slot& slot = m_slots.front();
+        if (!slot.started && queuedBytes() >= WriteHighWater)
+            return; // bytesWritten comes back here
         if (!slot.started) {
             slot.started = true;
             if (slot.reply.onSent)
                 slot.reply.onSent();
             if (slot.reply.fault == HttpReply::Reset) {
                 m_stalled = true;
-                m_socket->abort(); // the server hangs up without a word
+                close(); // the server hangs up without a word
                 return;
             }
             writeHead(slot);
             if (slot.reply.fault == HttpReply::Stall) {
                 // Headers promise the whole body; half of it comes, the rest never does.
-                m_socket->write(slot.reply.body.first(slot.reply.body.size() / 2));
+                output(slot.reply.body.first(slot.reply.body.size() / 2));
                 m_stalled = true;
                 return;
             }
             if (!slot.reply.headOnly && !slot.reply.stream)
-                m_socket->write(slot.reply.body);
+                output(slot.reply.body);
             slot.rateClock.start();
         }
         if (slot.reply.stream && !slot.reply.headOnly && !sendBody(slot))
@@ -332,7 +495,7 @@ bool HttpConnection::sendBody(Slot& slot)
     HttpReply& reply = slot.reply;
     const qint64 size = reply.stream->size();
     while (slot.bodySent < size) {
-        if (m_socket->bytesToWrite() >= WriteHighWater)
+        if (queuedBytes() >= WriteHighWater)
             return false; // bytesWritten comes back here
         qint64 chunk = qMin(BodyChunkBytes, size - slot.bodySent);
         if (reply.dropAfterBytes >= 0 && slot.bodySent >= reply.dropAfterBytes) {
@@ -341,7 +504,7 @@ bool HttpConnection::sendBody(Slot& slot)
             slot.reply.heldUntilDone.reset();
             m_stalled = true;
             m_closing = true;
-            if (m_socket->bytesToWrite() == 0)
+            if (queuedBytes() == 0)
                 linger();
             return false;
         }
@@ -361,10 +524,10 @@ bool HttpConnection::sendBody(Slot& slot)
         const QByteArray bytes = reply.stream->next(chunk);
         if (bytes.isEmpty()) {
             m_stalled = true;
-            m_socket->abort(); // the body cannot be made: the client must not take a short file
+            close(); // the body cannot be made: the client must not take a short file
             return false;
         }
-        m_socket->write(bytes);
+        output(bytes);
         slot.bodySent += bytes.size();
     }
     return true;
@@ -374,15 +537,17 @@ void HttpConnection::finishFront()
 {
     const bool closeAfter = m_slots.front().closeAfter;
     m_slots.pop_front();
+    if (m_slots.empty() && !m_rawOutput)
+        releaseDescriptor();
     if (closeAfter) {
         m_closing = true;
-        if (m_socket->bytesToWrite() == 0)
+        if (queuedBytes() == 0)
             linger();
         return;
     }
     // Reading may have stopped while too many answers were owed.
     if (!m_readingDone && (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
-        QMetaObject::invokeMethod(this, &HttpConnection::readRequests, Qt::QueuedConnection);
+        scheduleReading();
 }
 
 void HttpConnection::linger()
@@ -391,6 +556,12 @@ void HttpConnection::linger()
         return;
     m_lingering = true;
     m_rateTimer.stop();
+    if (m_rawOutput) {
+        // The client sends nothing more: the end goes out and the connection is done.
+        ::shutdown(m_spareDescriptor, SHUT_WR);
+        close();
+        return;
+    }
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return;
     // Send the end of the stream after the answer, keep reading what still comes, then close.

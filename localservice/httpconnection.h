@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 
+class QSocketNotifier;
 class QTcpSocket;
 struct http_parser;
 
@@ -27,6 +28,9 @@ struct HttpLimits
     qint64 maxBodyBytes = 1024 * 1024;       // read and thrown away: the service serves GET and HEAD
     int maxPipelined = 32;                   // requests read ahead of their answers
     int idleTimeoutMs = 60000;               // no request and nothing to send for this long: close
+    int headTimeoutMs = 10000;               // a request line and fields begun must be whole in this time
+    int bodyTimeoutMs = 30000;               // and a body announced must have come in this time
+    int requestsPerTurn = 4;                 // answered before the other connections get their turn
 };
 
 // One client connection: reads requests (pipelined ones too) and writes their answers in the
@@ -46,7 +50,10 @@ public:
 
     // Nothing half read and nothing to answer: closing it loses no request.
     bool isIdle() const;
+    // No answer owed: closing it loses at most a request still coming in (or stuck halfway).
+    bool owesNoAnswer() const { return m_slots.empty() && !m_rawOutput; }
     qint64 idleMs() const { return m_lastActivity.elapsed(); }
+    qint64 ageMs() const { return m_born.elapsed(); }
     void close();
 
 signals:
@@ -74,7 +81,16 @@ private:
     static int onMessageComplete(http_parser* parser);
 
     void readRequests();
-    void parseInput();
+    bool parseInput(); // true when a whole request was read
+    void scheduleReading();
+    void onRequestTimeout();
+    void onSocketGone();
+    void output(const QByteArray& bytes);
+    qint64 queuedBytes() const;
+    void onOutputWritten(qint64 bytes);
+    void writeRaw();
+    void keepDescriptor();
+    void releaseDescriptor();
     void refuse(int status);
     void pump();
     bool sendBody(Slot& slot);
@@ -105,9 +121,20 @@ private:
     bool m_stalled = false;     // an answer stopped halfway on purpose: nothing more goes out
     bool m_closing = false;     // the connection closes once what is queued went out
     bool m_lingering = false;   // the end was sent; what the client still sends is thrown away
+    bool m_readScheduled = false;
     QTimer m_idleTimer;
     QTimer m_rateTimer;
+    QTimer m_requestTimer; // the head's or the body's deadline while a request comes in
     QElapsedTimer m_lastActivity;
+    QElapsedTimer m_born;
+
+    // What the socket has not sent yet, as handed to it: Qt drops its buffer when the client
+    // half-closes, and the rest then goes out through a descriptor of this connection's own.
+    std::deque<QByteArray> m_unsent;
+    qint64 m_unsentFrontSent = 0;
+    qint64 m_unsentBytes = 0;
+    int m_spareDescriptor = -1;             // a duplicate held while answers are owed
+    QSocketNotifier* m_rawOutput = nullptr; // set once Qt's socket is gone
 };
 
 } // namespace Qorvin::LocalService

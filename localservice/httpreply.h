@@ -38,7 +38,7 @@ struct HttpReply
     bool headOnly = false;
     Fault fault = None;
     qint64 dropAfterBytes = -1;                // close the connection once this many body bytes went out
-    int bytesPerSecond = 0;                    // 0: as fast as the client reads
+    qint64 bytesPerSecond = 0;                 // 0: as fast as the client reads
     std::function<void()> onSent;              // called when the answer is handed over (or reset, or stalled)
     std::shared_ptr<const void> heldUntilDone; // released once the answer is out or abandoned
 

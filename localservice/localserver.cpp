@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/localserver.h"
 
+#include "localservice/archivesource.h"
 #include "localservice/byterange.h"
 #include "localservice/catalogue.h"
+#include "localservice/cataloguesource.h"
 #include "localservice/gbkcodec.h"
 #include "localservice/httpconnection.h"
 #include "localservice/searchquery.h"
@@ -33,6 +35,11 @@ const QByteArray Mp3Type = QByteArrayLiteral("audio/mpeg");
 
 // While descriptors run out, accepting pauses this long before it tries again.
 constexpr int AcceptRetryMs = 100;
+// A connection this young is never closed to make room: its client had no time to ask yet.
+constexpr qint64 NewcomerMs = 1000;
+// Clients connecting all at once wait in the kernel's queue instead of being turned away
+// (the kernel cuts it to its own maximum, net.core.somaxconn).
+constexpr int ListenBacklog = 4096;
 
 struct Target
 {
@@ -90,6 +97,10 @@ QByteArray loggedTarget(const QByteArray& target)
 LocalServer::LocalServer(ServerOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_stats(std::make_shared<FileCounters>())
 {
+    if (m_options.source == ServerOptions::Source::Archive)
+        m_source = std::make_unique<ArchiveSource>(m_options.archive, m_pages);
+    else
+        m_source = std::make_unique<CatalogueSource>(m_pages);
 }
 
 LocalServer::~LocalServer()
@@ -100,6 +111,7 @@ LocalServer::~LocalServer()
 bool LocalServer::listen(quint16 port)
 {
     SongAudio::prepare(); // encode the tunes before the first request, not during it
+    m_tcp.setListenBacklogSize(ListenBacklog);
     if (!m_tcp.listen(QHostAddress::LocalHost, port))
         return false;
     m_port = m_tcp.serverPort();
@@ -121,6 +133,8 @@ void LocalServer::acceptConnections()
 {
     HttpLimits limits;
     limits.idleTimeoutMs = m_options.idleTimeoutMs;
+    limits.headTimeoutMs = m_options.headTimeoutMs;
+    limits.bodyTimeoutMs = m_options.bodyTimeoutMs;
     for (;;) {
         const int descriptor =
             ::accept4(int(m_tcp.socketDescriptor()), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
@@ -151,11 +165,14 @@ void LocalServer::acceptConnections()
 void LocalServer::makeRoom()
 {
     // The client waits in the listening socket's queue, which stays readable: accepting pauses
-    // instead of spinning, and the connection idle for longest makes room for the new client.
+    // instead of spinning. Room is made by the connection quiet for longest among those owed no
+    // answer: idle ones and ones stuck halfway through a request alike. One just accepted is
+    // never taken, or each newcomer would be the one closed.
     m_acceptNotifier->setEnabled(false);
     HttpConnection* oldest = nullptr;
     for (HttpConnection* connection : std::as_const(m_connections)) {
-        if (connection->isIdle() && (!oldest || connection->idleMs() > oldest->idleMs()))
+        if (connection->owesNoAnswer() && connection->ageMs() >= NewcomerMs &&
+            (!oldest || connection->idleMs() > oldest->idleMs()))
             oldest = connection;
     }
     if (oldest) {
@@ -170,7 +187,9 @@ HttpReply LocalServer::pageReply(int status, const QString& html) const
     HttpReply reply;
     reply.status = status;
     reply.contentType = HtmlType;
-    reply.body = encodeGbkPage(html);
+    // A NUL the request carried (%00) goes out as U+FFFD, never as a raw NUL in the page.
+    reply.body = encodeGbkPage(
+        html.contains(QChar(0)) ? QString(html).replace(QChar(0), QChar::ReplacementCharacter) : html);
     return reply;
 }
 
@@ -248,13 +267,38 @@ HttpReply LocalServer::songReply(SongId id, const HttpRequest& request)
     }
     reply.stream = std::make_shared<SongBody>(file, range.first, range.last, m_stats);
     if (m_options.rateKbps > 0)
-        reply.bytesPerSecond = qMax(1, int(qint64(m_options.rateKbps) * 1000 / 8));
+        reply.bytesPerSecond = qMax<qint64>(1, m_options.rateKbps * 1000 / 8);
     if (m_options.dropAfterBytes > 0 && !request.isHead() && range.size() > m_options.dropAfterBytes &&
         !m_droppedSongs.contains(id)) {
         m_droppedSongs.insert(id);
         reply.dropAfterBytes = m_options.dropAfterBytes;
     }
     return reply;
+}
+
+void LocalServer::answer(const HttpRequest& request, AnswerReady ready)
+{
+    const bool readable = request.method == "GET" || request.method == "HEAD";
+    const Target target = targetOf(request.target);
+    const auto sourcePage = [this, ready](SourcePage page) {
+        ready(pageReply(page.status, page.html), true);
+    };
+    if (readable && target.path == u"/m") {
+        const SearchQuery query = parseSearchQuery(target.query);
+        if (!query.isValid()) {
+            ready(pageReply(400, m_pages.badQueryPage(query.error)), true);
+            return;
+        }
+        m_source->resultPage(query.word, query.offset, sourcePage);
+        return;
+    }
+    if (const qsizetype topic = TopicLists::topicIndexOf(target.path); readable && topic >= 0) {
+        m_source->topicListPage(topic, sourcePage);
+        return;
+    }
+    bool isPage = true;
+    HttpReply reply = answerFor(request, isPage);
+    ready(std::move(reply), isPage);
 }
 
 HttpReply LocalServer::answerFor(const HttpRequest& request, bool& isPage)
@@ -267,14 +311,6 @@ HttpReply LocalServer::answerFor(const HttpRequest& request, bool& isPage)
         reply.headers.emplaceBack("Allow", "GET, HEAD");
         return reply;
     }
-    if (path == u"/m") {
-        const SearchQuery query = parseSearchQuery(target.query);
-        if (!query.isValid())
-            return pageReply(400, m_pages.badQueryPage(query.error));
-        return pageReply(200, m_pages.searchPage(query.word, query.offset));
-    }
-    if (const std::optional<QString> list = m_pages.topicListPage(path))
-        return pageReply(200, *list);
     if (path == u"/" || path.isEmpty())
         return pageReply(200, m_pages.makerHomePage());
     if (path == u"/tavrel/bbs/index.asp")
@@ -294,10 +330,18 @@ void LocalServer::onRequest(HttpConnection* connection, quint64 sequence, const 
 {
     QElapsedTimer timer;
     timer.start();
-    bool isPage = true;
-    HttpReply reply = answerFor(request, isPage);
-    reply.headOnly = request.isHead();
+    // The connection may be gone when a page from the Archive is ready: the client gave up.
+    answer(request, [this, guarded = QPointer<HttpConnection>(connection), sequence, request,
+                     timer](HttpReply reply, bool isPage) {
+        if (guarded)
+            send(guarded, sequence, request, std::move(reply), isPage, timer);
+    });
+}
 
+void LocalServer::send(HttpConnection* connection, quint64 sequence, const HttpRequest& request,
+                       HttpReply reply, bool isPage, const QElapsedTimer& timer)
+{
+    reply.headOnly = request.isHead();
     const qint64 number = isPage ? ++m_pageCount : 0;
     if (number > 0 && m_options.failEvery > 0 && number % m_options.failEvery == 0) {
         if (++m_failureCount % 2 == 0)

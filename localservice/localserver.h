@@ -5,9 +5,11 @@
 #include "localservice/httpreply.h"
 #include "localservice/httprequest.h"
 #include "localservice/pagegenerator.h"
+#include "localservice/recordsource.h"
 #include "localservice/serveroptions.h"
 #include "localservice/song.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -15,6 +17,7 @@
 #include <QSocketNotifier>
 #include <QTcpServer>
 
+#include <functional>
 #include <memory>
 
 namespace Qorvin::LocalService {
@@ -42,18 +45,30 @@ public:
     // Starts the counts afresh; the answers still running stay counted as active.
     void resetFileStats();
 
+    // Pages answered so far (everything but the MP3 files and /_stats).
+    qint64 pageCount() const { return m_pageCount; }
+
+    // Where the pages' records come from; the Archive's when the options ask for it.
+    RecordSource& source() { return *m_source; }
+
 private:
     void acceptConnections();
     void makeRoom();
     void onRequest(HttpConnection* connection, quint64 sequence, const HttpRequest& request);
 
+    using AnswerReady = std::function<void(HttpReply reply, bool isPage)>;
+    // Pages from the record source may come later; every other answer comes at once.
+    void answer(const HttpRequest& request, AnswerReady ready);
     HttpReply answerFor(const HttpRequest& request, bool& isPage);
+    void send(HttpConnection* connection, quint64 sequence, const HttpRequest& request, HttpReply reply,
+              bool isPage, const QElapsedTimer& timer);
     HttpReply pageReply(int status, const QString& html) const;
     HttpReply songReply(SongId id, const HttpRequest& request);
     HttpReply statsReply(bool reset);
 
     ServerOptions m_options;
     PageGenerator m_pages;
+    std::unique_ptr<RecordSource> m_source;
     QTcpServer m_tcp; // listens; the connections are accepted through m_acceptNotifier
     QSocketNotifier* m_acceptNotifier = nullptr;
     quint16 m_port = 0;

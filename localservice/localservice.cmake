@@ -1,6 +1,6 @@
 # The local stand-in of the search service: the catalogue and page generator (Qt Core only),
-# the MP3 maker (libmp3lame), the HTTP server (Qt Network, requests read by http-parser) and the
-# mp3qorvin-service program.
+# the MP3 maker (libmp3lame), the HTTP server with its two record sources, the catalogue and the
+# Internet Archive (Qt Network, requests read by http-parser), and the mp3qorvin-service program.
 
 add_library(qorvin_localservice_pages STATIC
   song.h
@@ -41,8 +41,14 @@ endif()
 
 find_package(Qt6 REQUIRED COMPONENTS Network)
 add_library(qorvin_localservice_server STATIC
-  serveroptions.h filestats.h
+  serveroptions.h archiveoptions.h filestats.h
   httprequest.h httpreply.h
+  recordsource.h cataloguesource.h
+  archiverecords.cpp archiverecords.h
+  archivetopics.cpp archivetopics.h
+  archivecache.cpp archivecache.h
+  archiveclient.cpp archiveclient.h
+  archivesource.cpp archivesource.h
   httpconnection.cpp httpconnection.h
   songbody.cpp songbody.h
   localserver.cpp localserver.h)

@@ -5,6 +5,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QStandardPaths>
+#include <QUrl>
 
 #include <cstdio>
 #include <limits>
@@ -15,6 +17,8 @@ using namespace Qorvin::LocalService;
 namespace {
 
 constexpr qint64 IntMax = std::numeric_limits<int>::max();
+// 100 Gbit/s: the byte rate stays far inside 64 bits whatever it is multiplied by.
+constexpr qint64 MaxRateKbps = 100'000'000;
 
 std::optional<qint64> numberIn(const QString& text, const QString& name, qint64 max)
 {
@@ -88,6 +92,12 @@ int main(int argc, char* argv[])
          QStringLiteral("Close a connection that sent no request for N ms (0: never)."), N,
          QStringLiteral("60000")},
         {QStringLiteral("verbose"), QStringLiteral("Log one line per request on stderr.")},
+        {QStringLiteral("source"),
+         QStringLiteral(
+             "Where the records come from: catalogue (built in) or archive (the Internet Archive)."),
+         QStringLiteral("SOURCE"), QStringLiteral("catalogue")},
+        {QStringLiteral("archive-url"), QStringLiteral("The Internet Archive's address."),
+         QStringLiteral("URL"), QStringLiteral("https://archive.org")},
     });
     parser.process(app);
 
@@ -97,7 +107,7 @@ int main(int argc, char* argv[])
     const auto stallEvery = numberOption(parser, QStringLiteral("stall-every"), IntMax);
     const auto dropAfter =
         numberOption(parser, QStringLiteral("drop-after-bytes"), std::numeric_limits<qint64>::max());
-    const auto rate = numberOption(parser, QStringLiteral("rate-kbps"), IntMax);
+    const auto rate = numberOption(parser, QStringLiteral("rate-kbps"), MaxRateKbps);
     const auto notMp3Every = numberOption(parser, QStringLiteral("not-mp3-every"), IntMax);
     const auto changeEvery = numberOption(parser, QStringLiteral("change-file-every"), IntMax);
     const auto idleTimeout = numberOption(parser, QStringLiteral("idle-timeout-ms"), IntMax);
@@ -113,13 +123,30 @@ int main(int argc, char* argv[])
     options.stallEvery = int(*stallEvery);
     options.verbose = parser.isSet(QStringLiteral("verbose"));
     options.dropAfterBytes = *dropAfter;
-    options.rateKbps = int(*rate);
+    options.rateKbps = *rate;
     options.ignoreRange = parser.isSet(QStringLiteral("ignore-range"));
     options.notMp3Every = int(*notMp3Every);
     options.changeFileEvery = int(*changeEvery);
     options.missingSongs = *missing;
     options.brokenSongs = *broken;
     options.idleTimeoutMs = int(*idleTimeout);
+
+    const QString source = parser.value(QStringLiteral("source"));
+    if (source == u"archive") {
+        options.source = ServerOptions::Source::Archive;
+    } else if (source != u"catalogue") {
+        std::fprintf(stderr, "mp3qorvin-service: --source wants catalogue or archive\n");
+        return 2;
+    }
+    const QUrl archiveUrl(parser.value(QStringLiteral("archive-url")), QUrl::StrictMode);
+    if (!archiveUrl.isValid() || archiveUrl.host().isEmpty() ||
+        (archiveUrl.scheme() != u"https" && archiveUrl.scheme() != u"http")) {
+        std::fprintf(stderr, "mp3qorvin-service: --archive-url wants an http or https address\n");
+        return 2;
+    }
+    options.archive.address = archiveUrl;
+    options.archive.cacheFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/mp3qorvin");
 
     Catalogue::builtIn(); // read the catalogue before the first request, not during it
     LocalServer server(options);
@@ -129,5 +156,7 @@ int main(int argc, char* argv[])
     }
     std::printf("%u\n", unsigned(server.port()));
     std::fflush(stdout);
+    if (const QString problem = server.source().startProblem(); !problem.isEmpty())
+        std::fprintf(stderr, "mp3qorvin-service: %s\n", qPrintable(problem));
     return QCoreApplication::exec();
 }

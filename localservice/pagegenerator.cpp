@@ -104,6 +104,22 @@ QString titleOf(const Song& song, const RecordTraits& traits)
     return name + u" - "_s + song.singer;
 }
 
+void appendAddressRecord(QString& html, const PageRecord& record, int number)
+{
+    html += u"<tr><td class=n>"_s + QString::number(number) + u"</td><td class=src>"_s + RecordMarker +
+            MarkerGap + record.address + u" </td><td><A href=\""_s + record.address + u"\" target=_blank>"_s +
+            record.title.toHtmlEscaped() + u"</A></td><td>"_s + record.singer.toHtmlEscaped() +
+            u"</td></tr>\n"_s;
+}
+
+QString recordsTableStart(int offset, qsizetype last, qsizetype total)
+{
+    return u"<p>找到相关歌曲"_s + QString::number(total) + u"首，这是第"_s + QString::number(offset + 1) +
+           u'-' + QString::number(last) +
+           u"首</p>\n<table class=r width=\"100%\" cellspacing=0>\n"
+           u"<tr><th>序号</th><th>来源</th><th>歌曲名</th><th>歌手</th></tr>\n"_s;
+}
+
 } // namespace
 
 PageGenerator::PageGenerator(const Catalogue& catalogue) : m_catalogue(catalogue), m_topicLists(catalogue)
@@ -161,10 +177,7 @@ QString PageGenerator::searchPage(const QString& word, int offset) const
     }
 
     const qsizetype last = qMin<qsizetype>(total, qsizetype(offset) + RecordsPerPage);
-    html += u"<p>找到相关歌曲"_s + QString::number(total) + u"首，这是第"_s + QString::number(offset + 1) +
-            u'-' + QString::number(last) +
-            u"首</p>\n<table class=r width=\"100%\" cellspacing=0>\n"
-            u"<tr><th>序号</th><th>来源</th><th>歌曲名</th><th>歌手</th></tr>\n"_s;
+    html += recordsTableStart(offset, last, total);
     qsizetype record = 0;
     for (SongId id : found) {
         const int mirrors = mirrorCountOf(id);
@@ -179,6 +192,33 @@ QString PageGenerator::searchPage(const QString& word, int offset) const
         if (record >= last)
             break;
     }
+    html += u"</table>\n"_s;
+    return html + pager(word, offset, total) + PageEnd;
+}
+
+QString PageGenerator::recordsPage(const QString& word, int offset, const QList<PageRecord>& records,
+                                   qsizetype total, const QString& notice) const
+{
+    QString html = pageStart(u"MP3搜索_"_s + word);
+    html.reserve(16 * 1024);
+    html += searchForm(word);
+    offset = qMax(0, offset);
+    if (records.isEmpty()) {
+        if (!notice.isEmpty())
+            html += u"<p>"_s + notice.toHtmlEscaped() + u"</p>\n"_s;
+        else if (word.trimmed().isEmpty())
+            html += QStringLiteral("<p>请输入要搜索的歌曲名或歌手名。</p>\n");
+        else if (total == 0)
+            html += u"<p>抱歉，没有找到与“"_s + word.toHtmlEscaped() + u"”相关的歌曲。</p>\n"_s;
+        else
+            html += u"<p>找到相关歌曲"_s + QString::number(total) + u"首，没有更多的结果了。</p>\n"_s;
+        return html + (total > 0 ? pager(word, offset, total) : QString()) + PageEnd;
+    }
+    const qsizetype shown = qMin<qsizetype>(records.size(), RecordsPerPage);
+    total = qMax<qsizetype>(total, offset + shown);
+    html += recordsTableStart(offset, offset + shown, total);
+    for (qsizetype i = 0; i < shown; ++i)
+        appendAddressRecord(html, records[i], int(offset + i + 1));
     html += u"</table>\n"_s;
     return html + pager(word, offset, total) + PageEnd;
 }
@@ -199,15 +239,22 @@ std::optional<QString> PageGenerator::topicListPage(const QString& path) const
 
 QString PageGenerator::makeTopicListPage(qsizetype index) const
 {
+    return topicListPageWith(index, m_topicLists.entries(index));
+}
+
+QString PageGenerator::topicListPageWith(qsizetype index, const QStringList& entries,
+                                         const QString& notice) const
+{
     const Topic& topic = topics()[index];
-    const QStringList& entries = m_topicLists.entries(index);
 
     QString html = pageStart(topic.heading + u"_MP3榜单"_s);
     html.reserve(entries.size() * 300 + 2048);
     html += u"<table width=\"100%\"><tr><td><A href=\""_s + searchHome() +
             u"\">MP3搜索</A> | <A href=\"http://"_s + listHost() +
-            u"/help.html\">帮助</A></td></tr></table>\n<h3>"_s + topic.heading +
-            u"</h3>\n<table class=list>\n"_s;
+            u"/help.html\">帮助</A></td></tr></table>\n<h3>"_s + topic.heading + u"</h3>\n"_s;
+    if (!notice.isEmpty())
+        html += u"<p>"_s + notice.toHtmlEscaped() + u"</p>\n"_s;
+    html += u"<table class=list>\n"_s;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QString& entry = entries[i];
         html += u"<tr><td class=n>"_s + QString::number(i + 1) + u".</td><td><A href=\""_s +

@@ -12,6 +12,15 @@
 
 namespace Qorvin::LocalService {
 
+// One record of a result page drawn from elsewhere than the catalogue: the file's address (already
+// percent-encoded), the title shown in its anchor and the singer column.
+struct PageRecord
+{
+    QString address;
+    QString title;
+    QString singer;
+};
+
 // Every page the service serves, as HTML text (encodeGbkPage() turns it into the bytes sent).
 // The markers the program's scrapers rely on are written so that the raw text already shows
 // them as a browser of the time serialized them: anchors as <A href="..." target=_blank>...</A>.
@@ -23,6 +32,16 @@ public:
     // The result page /m for word (decoded), with the records from offset on, 30 a page.
     // An empty word, or an offset past the last record, gives a page without records.
     QString searchPage(const QString& word, int offset) const;
+
+    // A result page of records found elsewhere: `records` are the ones from `offset` on (at most
+    // 30), `total` the count the page announces. `notice`, when not empty, is a line of text shown
+    // in place of the records when there are none (an error reaching the source).
+    QString recordsPage(const QString& word, int offset, const QList<PageRecord>& records, qsizetype total,
+                        const QString& notice = {}) const;
+
+    // A list page of the topic with these entries; `notice` as for recordsPage, shown above the list.
+    QString topicListPageWith(qsizetype topicIndex, const QStringList& entries,
+                              const QString& notice = {}) const;
 
     // The page refusing a query that could not be read (answered with 400).
     QString badQueryPage(const QString& reason) const;

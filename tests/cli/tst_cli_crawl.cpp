@@ -274,7 +274,9 @@ void TestCliCrawl::interruptWritesSongsSoFar()
     const int songs = resultRows(readFile(path("result.htm")));
     QVERIFY(songs >= 60 && songs < 30000);
     QCOMPARE(run.out.count('\n'), songs);
-    // Nothing asked for after the stop.
+    // Nothing asked for after the stop. The page asked for just before it is still answered (and
+    // logged) once its delay is over: the service answers a client that closed its sending side.
+    QTest::qWait(300);
     const qsizetype requests = settledLog(slowService).size();
     QTest::qWait(300);
     QCOMPARE(settledLog(slowService).size(), requests);

@@ -32,6 +32,8 @@ private slots:
     void headAnswersWithoutBody();
     void malformedRequestsGet400AndHarmNothing_data();
     void malformedRequestsGet400AndHarmNothing();
+    void nulNeverReachesThePage_data();
+    void nulNeverReachesThePage();
     void failEveryAlternatesErrorAndReset();
     void stallEveryLeavesTheAnswerUnfinished();
     void delayHoldsPagesBack();
@@ -143,6 +145,7 @@ void TestLocalServer::malformedRequestsGet400AndHarmNothing_data()
     QTest::newRow("method only") << QByteArray("GET\r\n\r\n");
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe\r\n\r\n", 7);
     QTest::newRow("blanks in the target") << QByteArray("GET /a b c HTTP/1.1\r\n\r\n");
+    QTest::newRow("HTTP/1.1 without Host") << QByteArray("GET / HTTP/1.1\r\n\r\n");
 }
 
 void TestLocalServer::malformedRequestsGet400AndHarmNothing()
@@ -152,6 +155,23 @@ void TestLocalServer::malformedRequestsGet400AndHarmNothing()
     QCOMPARE(answer.status(), 400);
     QVERIFY(answer.closedByServer);
     QCOMPARE(exchange(m_server.port(), getRequest("/")).status(), 200);
+}
+
+void TestLocalServer::nulNeverReachesThePage_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::newRow("in a path") << QByteArray("/a%00b");
+    QTest::newRow("in a keyword") << QByteArray("/m?tn=baidump3&word=a%00b&pn=0");
+    QTest::newRow("in a UTF-8 keyword") << QByteArray("/m?ie=utf-8&word=%00&pn=0");
+}
+
+void TestLocalServer::nulNeverReachesThePage()
+{
+    QFETCH(QByteArray, target);
+    const HttpAnswer answer = exchange(m_server.port(), getRequest(target));
+    QVERIFY(answer.complete());
+    QVERIFY(!answer.body().isEmpty());
+    QVERIFY(!answer.body().contains('\0'));
 }
 
 void TestLocalServer::failEveryAlternatesErrorAndReset()
