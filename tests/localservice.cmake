@@ -52,7 +52,7 @@ add_dependencies(tst_ls_connectionfaults mp3qorvin-service)
 qorvin_add_test(NAME tst_ls_archivecli LABEL e2e
   SOURCES ${localservice_test_dir}/tst_archivecli.cpp ${localservice_test_dir}/archivefixtures.h
   ${localservice_test_dir}/fakearchive.cpp ${localservice_test_dir}/fakearchive.h
-  ${CMAKE_CURRENT_SOURCE_DIR}/cli/cliprocess.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cliprocess.h
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
   LIBS qorvin_localservice_pages Qt6::Network)
 target_compile_definitions(tst_ls_archivecli PRIVATE

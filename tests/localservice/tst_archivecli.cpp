@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // mp3qorvin-cli against mp3qorvin-service --source archive over a fake Internet Archive: the
 // songs found are the fake's recordings, and a download goes through its 302 to the data address.
-#include "tests/cli/cliprocess.h"
+#include "tests/e2e/cliprocess.h"
 #include "tests/e2e/serviceprocess.h"
 #include "tests/localservice/archivefixtures.h"
 
