@@ -2,6 +2,7 @@
 #include "cli/folderdownload.h"
 
 #include "download/queuestore.h"
+#include "download/sharedstore.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -39,7 +40,7 @@ QString FolderDownload::loadRecord()
     // their part files itself when it has the same links.
     if (!record.batches.isEmpty()) {
         record.batches.clear();
-        const Outcome written = writeQueueStore(path, record);
+        const Outcome written = saveSharedStore(path, record);
         if (!written.ok)
             return written.errorString;
     }
@@ -67,7 +68,9 @@ DownloadSummary FolderDownload::run(const QList<DownloadRequest>& songs, const Q
             m_summary.notices.append(item.title + u": "_s + item.notice);
     }
     // Also after Ctrl-C: the songs complete by then are skipped next time.
-    if (const Outcome saved = m_queue.save(); !saved.ok)
+    // A record this run may not overwrite is named once, when it was read.
+    if (const Outcome saved = m_queue.save();
+        !saved.ok && !m_summary.recordProblems.contains(saved.errorString))
         m_summary.recordProblems.append(saved.errorString);
     return m_summary;
 }

@@ -8,6 +8,8 @@
 #include "cli/progressline.h"
 #include "cli/songoutput.h"
 #include "cli/topiccaptions.h"
+#include "download/folderlock.h"
+#include "download/folderreadiness.h"
 #include "download/playlist.h"
 
 #include <QCoreApplication>
@@ -16,6 +18,7 @@
 #include <QNetworkProxyFactory>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Qorvin;
 using namespace Qorvin::Cli;
@@ -103,6 +106,17 @@ int crawl(const CliOptions& options)
         const QString obstacle = file.isEmpty() ? QString() : obstacleToWriting(file);
         if (!obstacle.isEmpty())
             return fail(ExitFailure, u"无法写入 "_s + QDir::toNativeSeparators(file) + u": "_s + obstacle);
+    }
+
+    // The download folder too, and it stays this program's until the run ends: a second run into
+    // it would fetch the same songs beside this one.
+    std::shared_ptr<FolderLock> downloadFolder;
+    if (!options.downloadDir.isEmpty()) {
+        if (const QString problem = folderProblem(options.downloadDir); !problem.isEmpty())
+            return fail(ExitFailure, problem);
+        downloadFolder = FolderLock::acquire(options.downloadDir);
+        if (!downloadFolder)
+            return fail(ExitFailure, folderInUseText(options.downloadDir));
     }
 
     QNetworkProxyFactory::setApplicationProxyFactory(EnvironmentProxyFactory::fromEnvironment());

@@ -15,9 +15,14 @@ constexpr qsizetype MaxCompletedFiles = 5000;
 
 void CompletedFiles::add(const QUrl& url, const QString& path, qint64 size)
 {
-    const QString link = url.toString(QUrl::FullyEncoded);
-    m_files.removeIf([&](const CompletedFile& file) { return file.url == link && file.path == path; });
-    m_files.append({link, path, size});
+    add(CompletedFile{url.toString(QUrl::FullyEncoded), path, size});
+}
+
+void CompletedFiles::add(const CompletedFile& completed)
+{
+    m_files.removeIf(
+        [&](const CompletedFile& file) { return file.url == completed.url && file.path == completed.path; });
+    m_files.append(completed);
     if (m_files.size() > MaxCompletedFiles)
         m_files.remove(0, m_files.size() - MaxCompletedFiles);
 }

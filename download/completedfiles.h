@@ -16,6 +16,7 @@ class CompletedFiles
 public:
     // Remembers the file; the oldest are forgotten first once there are very many.
     void add(const QUrl& url, const QString& path, qint64 size);
+    void add(const CompletedFile& file); // its url fully encoded
     // The newest record of url in folder (or a folder inside it) whose file is still there with its size.
     const CompletedFile* find(const QString& folder, const QUrl& url) const;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "download/directhttpreply.h"
 
+#include "download/replyerrors.h"
+
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
@@ -40,63 +42,6 @@ QNetworkProxy proxyFor(QNetworkAccessManager* network, const QUrl& url)
 bool isRedirect(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// The error the manager's replies carry for an HTTP status, and no error below 400.
-QNetworkReply::NetworkError errorOfStatus(int status)
-{
-    switch (status) {
-    case 401:
-        return QNetworkReply::AuthenticationRequiredError;
-    case 403:
-        return QNetworkReply::ContentAccessDenied;
-    case 404:
-        return QNetworkReply::ContentNotFoundError;
-    case 405:
-        return QNetworkReply::ContentOperationNotPermittedError;
-    case 407:
-        return QNetworkReply::ProxyAuthenticationRequiredError;
-    case 409:
-        return QNetworkReply::ContentConflictError;
-    case 410:
-        return QNetworkReply::ContentGoneError;
-    case 500:
-        return QNetworkReply::InternalServerError;
-    case 501:
-        return QNetworkReply::OperationNotImplementedError;
-    case 503:
-        return QNetworkReply::ServiceUnavailableError;
-    default:
-        if (status >= 500)
-            return QNetworkReply::UnknownServerError;
-        return status >= 400 ? QNetworkReply::UnknownContentError : QNetworkReply::NoError;
-    }
-}
-
-QNetworkReply::NetworkError errorOfSocket(QAbstractSocket::SocketError error, bool viaProxy)
-{
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return viaProxy ? QNetworkReply::ProxyConnectionRefusedError : QNetworkReply::ConnectionRefusedError;
-    case QAbstractSocket::HostNotFoundError:
-        return viaProxy ? QNetworkReply::ProxyNotFoundError : QNetworkReply::HostNotFoundError;
-    case QAbstractSocket::SocketTimeoutError:
-        return viaProxy ? QNetworkReply::ProxyTimeoutError : QNetworkReply::TimeoutError;
-    case QAbstractSocket::RemoteHostClosedError:
-        return viaProxy ? QNetworkReply::ProxyConnectionClosedError : QNetworkReply::RemoteHostClosedError;
-    case QAbstractSocket::ProxyConnectionRefusedError:
-        return QNetworkReply::ProxyConnectionRefusedError;
-    case QAbstractSocket::ProxyConnectionClosedError:
-        return QNetworkReply::ProxyConnectionClosedError;
-    case QAbstractSocket::ProxyNotFoundError:
-        return QNetworkReply::ProxyNotFoundError;
-    case QAbstractSocket::ProxyConnectionTimeoutError:
-        return QNetworkReply::ProxyTimeoutError;
-    case QAbstractSocket::ProxyAuthenticationRequiredError:
-        return QNetworkReply::ProxyAuthenticationRequiredError;
-    default:
-        return QNetworkReply::UnknownNetworkError;
-    }
 }
 
 } // namespace

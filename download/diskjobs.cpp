@@ -2,6 +2,7 @@
 #include "download/diskjobs.h"
 
 #include "download/diskerror.h"
+#include "download/norenameover.h"
 #include "download/songfilename.h"
 #include "download/taggedfile.h"
 #include "download/writeback.h"
@@ -14,6 +15,9 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace Qorvin {
 
 namespace {
@@ -22,16 +26,15 @@ namespace {
 constexpr int MaxCopyNumber = 1000;
 
 // Flushes the file's bytes to the disk, so a power cut after the rename cannot leave a final name
-// on missing data.
-bool syncFile(const QString& path, int* errorNumber)
+// on missing data. 0, or the errno of the call that failed.
+int syncFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        *errorNumber = errno;
-        return false;
-    }
-    *errorNumber = syncFileData(file.handle());
-    return *errorNumber == 0;
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (handle < 0)
+        return errno;
+    const int error = syncFileData(handle);
+    ::close(handle);
+    return error;
 }
 
 TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::optional<SongTagValues>& tags)
@@ -50,36 +53,44 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::
         else
             tagProblem = written.errorString;
     }
-    int errorNumber = 0;
-    if (source == partPath && !syncFile(partPath, &errorNumber))
+    int errorNumber = source == partPath ? syncFile(partPath) : 0;
+    if (errorNumber != 0)
         return {false, diskErrorReason(folder, partPath, errorNumber), {}, size};
     size = QFileInfo(source).size();
     // The folder is not synced after the rename: a crash may leave the synced file under its part
     // name, with its record, and the next start finds it complete (the server answers 416); or a
     // tagged one under its tagging name, and the next start fetches the song again.
-    // QFile::rename refuses a name that is taken, but between its look and the rename it falls back
-    // to copying over whatever took the name meanwhile. The songs of this queue therefore take
-    // their final names one at a time; only the syncs above run side by side.
+    // The songs of this queue take their final names one at a time, so that two of one name
+    // are numbered in the order they finish; only the syncs above run side by side.
     static QMutex renameMutex;
     const QMutexLocker renaming(&renameMutex);
     const QFileInfo target(targetPath);
-    QFile complete(source);
+    const QString recordPath = partRecordPathFor(targetPath);
+    // The record names the file as it is now, tags included, so that a later run knows it by its size.
+    PartRecord record = readPartRecord(recordPath);
+    record.expectedSize = size;
     for (int copy = 1;; ++copy) {
         const QString finalPath = target.dir().filePath(numberedFileName(target.fileName(), copy));
         const bool lastTry = copy >= MaxCopyNumber;
         if (QFileInfo::exists(finalPath) && !lastTry)
             continue;
-        if (complete.rename(finalPath)) {
-            QFile::remove(partRecordPathFor(targetPath));
-            if (source != partPath)
+        // The record names the final file before the rename and stays after it, until the queue
+        // has stored the song as complete: a run stopped in between finds its finished song by
+        // it. Without that record (a full disk, say) the song is whole all the same, and the
+        // earlier record goes with the part file's name.
+        const bool named = writePartRecord(recordPath, record, finalPath).ok;
+        errorNumber = renameWithoutReplacing(source, finalPath);
+        if (errorNumber == 0) {
+            if (!named)
+                QFile::remove(recordPath);
+            if (source != partPath) // a tagged copy leaves the part file behind
                 QFile::remove(partPath);
             return {true, {}, finalPath, size, tagProblem};
         }
-        errorNumber = errno;
-        if (!QFileInfo::exists(finalPath) || lastTry) {
+        if (errorNumber != EEXIST || lastTry) {
             if (source != partPath)
                 QFile::remove(source);
-            return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size, {}};
+            return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size};
         }
     }
 }
@@ -104,9 +115,11 @@ void DiskJobs::setPending(const QString& targetPath, const std::optional<PartRec
     m_pending.insert(targetPath, {record, job});
     // In order within the target path: a record is never written after its part was removed.
     enqueueLocked(targetPath, [this, targetPath, record, job] {
-        if (record)
-            writePartRecord(partRecordPathFor(targetPath), *record);
-        else
+        if (record) {
+            const Outcome written = writePartRecord(partRecordPathFor(targetPath), *record);
+            if (!written.ok)
+                emit recordFailed(targetPath, written.errorString);
+        } else
             Qorvin::removePartFiles(targetPath);
         jobDone(targetPath, job);
     });
@@ -190,8 +203,38 @@ quint64 DiskJobs::finalize(const QString& targetPath, qint64 size, const std::op
 {
     const quint64 token = m_nextToken++;
     enqueue(targetPath, [this, token, targetPath, size, tags] {
-        emit finalized(token, finalizePart(targetPath, size, tags));
+        const TransferOutcome outcome = finalizePart(targetPath, size, tags);
+        {
+            QMutexLocker lock(&m_mutex);
+            m_finalized.insert(token, outcome);
+        }
+        emit finalized(token, outcome);
     });
+    return token;
+}
+
+std::optional<TransferOutcome> DiskJobs::takeFinalized(quint64 token)
+{
+    QMutexLocker lock(&m_mutex);
+    const auto found = m_finalized.constFind(token);
+    if (found == m_finalized.cend())
+        return std::nullopt;
+    return m_finalized.take(token);
+}
+
+void DiskJobs::settleRecord(const QString& targetPath, const QString& finalPath)
+{
+    enqueue(targetPath, [targetPath, finalPath] {
+        const QString recordPath = partRecordPathFor(targetPath);
+        if (finalPathIn(recordPath) == finalPath)
+            QFile::remove(recordPath);
+    });
+}
+
+quint64 DiskJobs::markPassing(const QString& targetPath)
+{
+    const quint64 token = m_nextToken++;
+    enqueue(targetPath, [this, token] { emit passed(token); });
     return token;
 }
 

@@ -48,17 +48,30 @@ public:
     // final sync has little left; a worker does it because the request can wait for a busy disk.
     void startWriteback(const QString& targetPath, qint64 offset, qint64 length);
 
-    // Syncs the complete part file of targetPath, renames it to targetPath (or "name (2).mp3" when
-    // that name was taken meanwhile) and removes its record; finalized(token, outcome) follows.
-    // With tags, the part file is tagged first (download/taggedfile.h); when the tags cannot be
-    // written it takes its name untagged, and the outcome says why.
+    // Syncs the complete part file of targetPath and renames it to targetPath (or "name (2).mp3"
+    // when that name was taken meanwhile); its record, naming the final file, stays until
+    // settleRecord. finalized(token, outcome) follows. With tags, the part file is tagged first
+    // (download/taggedfile.h); when the tags cannot be written it takes its name untagged, and the
+    // outcome says why.
     quint64 finalize(const QString& targetPath, qint64 size, const std::optional<SongTagValues>& tags = {});
+    // The outcome of a finalize once it has run, handed out once: a receiver gone meanwhile (the
+    // queue at quit) still learns where the song went.
+    std::optional<TransferOutcome> takeFinalized(quint64 token);
+    // Removes the record of targetPath's finished download, once the song is stored as complete,
+    // unless a new download of that name has written a record of its own meanwhile.
+    void settleRecord(const QString& targetPath, const QString& finalPath);
+
+    // passed(token) follows once the jobs of targetPath asked for so far are done.
+    quint64 markPassing(const QString& targetPath);
 
     // Blocks until every queued job is done (tests and shutdown).
     void waitForDone();
 
 signals:
     void finalized(quint64 token, const Qorvin::TransferOutcome& outcome);
+    // A part record could not be written; the one before it, if any, is left as it was.
+    void recordFailed(const QString& targetPath, const QString& reason);
+    void passed(quint64 token);
 
 private:
     void setPending(const QString& targetPath, const std::optional<PartRecord>& record);
@@ -78,6 +91,7 @@ private:
     // The jobs of each target path not yet done; the first is running.
     QHash<QString, QList<std::function<void()>>> m_jobs;
     quint64 m_nextJob = 1;
+    QHash<quint64, TransferOutcome> m_finalized; // by token, until taken
     QThreadPool m_pool;
     std::atomic<quint64> m_nextToken{1};
 };

@@ -3,11 +3,15 @@
 
 #include "download/completedfiles.h"
 #include "download/downloadtransfer.h"
+#include "download/folderlock.h"
 #include "download/partrecord.h"
 #include "download/queuebatches.h"
 #include "download/queueentry.h"
+#include "download/queuefolders.h"
 #include "download/queuestoremapping.h"
+#include "download/sharedstore.h"
 #include "download/songfilename.h"
+#include "download/targetchoice.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,6 +48,10 @@ public:
     QueueBatches batches;
     CompletedFiles completed;
     QSet<int> changed;
+    QueueFolders folders;
+    // Finished downloads whose records stay beside their files until the store lists them:
+    // (target path, final path).
+    QList<std::pair<QString, QString>> unsettled;
     DiskJobs disk;
     QTimer progressTimer;
     QTimer saveTimer;
@@ -77,21 +85,21 @@ DownloadQueue::~DownloadQueue()
         if (entry->transfer && !entry->transfer->isFinalizing())
             entry->transfer->stop();
     }
-    // A song being renamed when the program quits ends here, so the store does not keep it as
-    // unfinished while its file is complete.
+    // A song being renamed when the program quits ends here, with the name the rename gave it, so
+    // the store does not keep it as unfinished while its file is complete.
     d->disk.waitForDone();
     for (const auto& entry : d->entries) {
-        DownloadItem& item = entry->item;
         if (!entry->transfer || !entry->transfer->isFinalizing())
             continue;
+        const std::optional<TransferOutcome> outcome =
+            d->disk.takeFinalized(entry->transfer->finalizeToken());
         entry->transfer->stop();
-        if (QFileInfo::exists(partPathFor(item.targetPath)) || !QFileInfo::exists(item.targetPath))
+        if (!outcome || !outcome->ok)
             continue;
-        item.state = DownloadState::Done;
-        markDone(entry.get(), item.targetPath, QFileInfo(item.targetPath).size());
-        scheduleSave();
+        entry->item.state = DownloadState::Done;
+        finishDownload(entry.get(), *outcome);
     }
-    if (d->saveTimer.isActive())
+    if (d->saveTimer.isActive() || !d->unsettled.isEmpty())
         save();
 }
 
@@ -133,11 +141,18 @@ int DownloadQueue::add(const QList<DownloadRequest>& songs, const QString& folde
             item.state = DownloadState::Done;
             item.existed = true;
             markDone(entry.get(), done->path, done->size);
+        } else if (const TargetChoice choice =
+                       chooseTarget(songFolder, fileName, item.url.toString(QUrl::FullyEncoded), reserved,
+                                    [this](const QString& path) { return d->disk.readRecord(path); });
+                   choice.finished) {
+            // Completed by a run that ended before it could store the song as done.
+            item.targetPath = choice.targetPath;
+            item.state = DownloadState::Done;
+            finishDownload(entry.get(), {true, {}, choice.finished->path, choice.finished->size});
         } else {
-            item.targetPath = freeTargetPath(songFolder, fileName, item.url, reserved);
+            item.targetPath = choice.targetPath;
             reserved.insert(item.targetPath);
-            const qint64 partSize = QFileInfo(partPathFor(item.targetPath)).size();
-            item.bytesReceived = partSize;
+            item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
         }
         batch.ids.append(item.id);
         d->append(std::move(entry));
@@ -162,22 +177,6 @@ QSet<QString> DownloadQueue::reservedTargetPaths() const
     return reserved;
 }
 
-QString DownloadQueue::freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
-                                      const QSet<QString>& reserved) const
-{
-    const QDir dir(folder);
-    const QString link = url.toString(QUrl::FullyEncoded);
-    for (int copy = 1;; ++copy) {
-        const QString path = dir.filePath(numberedFileName(fileName, copy));
-        if (reserved.contains(path) || QFileInfo::exists(path))
-            continue;
-        // A part file of the same link is continued; one of another link belongs to someone else.
-        if (QFileInfo::exists(partPathFor(path)) && d->disk.readRecord(path).url != link)
-            continue;
-        return path;
-    }
-}
-
 QList<DownloadItem> DownloadQueue::items() const
 {
     QList<DownloadItem> list;
@@ -195,25 +194,7 @@ DownloadItem DownloadQueue::item(int id) const
 
 QueueProgress DownloadQueue::progress() const
 {
-    QueueProgress progress;
-    double finishedShare = 0;
-    for (const auto& entry : d->entries) {
-        const DownloadItem& item = entry->item;
-        if (item.state == DownloadState::Cancelled)
-            continue;
-        ++progress.total;
-        progress.bytesPerSecond += item.bytesPerSecond;
-        if (item.state == DownloadState::Done) {
-            ++progress.done;
-            finishedShare += 1;
-        } else if (item.state == DownloadState::Failed) {
-            finishedShare += 1;
-        } else if (item.bytesTotal > 0) {
-            finishedShare += qBound(0.0, double(item.bytesReceived) / double(item.bytesTotal), 1.0);
-        }
-    }
-    progress.percent = progress.total > 0 ? int(finishedShare * 100 / progress.total) : 0;
-    return progress;
+    return progressOf(d->entries);
 }
 
 bool DownloadQueue::hasActiveItems() const
@@ -231,6 +212,8 @@ void DownloadQueue::pause(int id)
     if (!entry ||
         (entry->item.state != DownloadState::Waiting && entry->item.state != DownloadState::Downloading))
         return;
+    if (entry->transfer && entry->transfer->isFinalizing())
+        return; // all its bytes are in: it ends in a moment
     stopTransfer(entry);
     setState(entry, DownloadState::Paused);
     startWaiting();
@@ -279,7 +262,11 @@ void DownloadQueue::redownload(int id)
         return;
     DownloadItem& item = entry->item;
     const QFileInfo old(item.targetPath);
-    item.targetPath = freeTargetPath(old.absolutePath(), old.fileName(), item.url, reservedTargetPaths());
+    // Beside the old file, which keeps its name: a name taken now is numbered.
+    item.targetPath = chooseTarget(old.absolutePath(), old.fileName(), item.url.toString(QUrl::FullyEncoded),
+                                   reservedTargetPaths() << item.targetPath,
+                                   [this](const QString& path) { return d->disk.readRecord(path); })
+                          .targetPath;
     item.existed = false;
     item.notice.clear();
     item.bytesReceived = 0;
@@ -374,13 +361,19 @@ void DownloadQueue::startWaiting()
             break;
         if (entry->item.state != DownloadState::Waiting)
             continue;
-        start(entry.get());
-        ++running;
+        if (start(entry.get()))
+            ++running;
     }
 }
 
-void DownloadQueue::start(QueueEntry* entry)
+bool DownloadQueue::start(QueueEntry* entry)
 {
+    const QString folder = folderOf(entry->item);
+    if (!d->folders.hold(folder)) {
+        setState(entry, DownloadState::Failed, folderInUseText(folder));
+        finishBatchIfDone(entry->item.batchId);
+        return false;
+    }
     const int id = entry->item.id;
     entry->transfer =
         new DownloadTransfer(d->network, &d->disk, d->timing, entry->item.url, entry->item.targetPath, this);
@@ -389,12 +382,15 @@ void DownloadQueue::start(QueueEntry* entry)
     connect(entry->transfer, &DownloadTransfer::progressed, this, [this, id] { d->changed.insert(id); });
     connect(entry->transfer, &DownloadTransfer::bytesComplete, this, &DownloadQueue::startWaiting);
     connect(entry->transfer, &DownloadTransfer::finished, this,
-            [this, id](const TransferOutcome& outcome) { onTransferFinished(id, outcome); });
+            [this, id, transfer = entry->transfer](const TransferOutcome& outcome) {
+                onTransferFinished(id, transfer, outcome);
+            });
     entry->restartRate();
     setState(entry, DownloadState::Downloading);
     if (!d->progressTimer.isActive())
         d->progressTimer.start();
     entry->transfer->start();
+    return true;
 }
 
 void DownloadQueue::stopTransfer(QueueEntry* entry)
@@ -418,14 +414,17 @@ void DownloadQueue::setState(QueueEntry* entry, DownloadState state, const QStri
     if (!isFinishedState(state))
         d->batches.reopen(item.batchId);
     d->changed.remove(item.id);
+    if (state != DownloadState::Waiting && state != DownloadState::Downloading)
+        d->folders.releaseIdle(d->entries);
     emit itemChanged(item.id);
     scheduleSave();
 }
 
-void DownloadQueue::onTransferFinished(int id, const TransferOutcome& outcome)
+void DownloadQueue::onTransferFinished(int id, DownloadTransfer* transfer, const TransferOutcome& outcome)
 {
     QueueEntry* entry = d->entry(id);
-    if (!entry)
+    // A transfer stopped and replaced meanwhile speaks for nothing the item holds now.
+    if (!entry || entry->transfer != transfer)
         return;
     entry->transfer->deleteLater();
     entry->transfer = nullptr;
@@ -433,7 +432,7 @@ void DownloadQueue::onTransferFinished(int id, const TransferOutcome& outcome)
     if (outcome.ok) {
         item.notice = outcome.tagProblem.isEmpty() ? QString()
                                                    : QStringLiteral("未写入歌曲信息: ") + outcome.tagProblem;
-        markDone(entry, outcome.finalPath, outcome.size);
+        finishDownload(entry, outcome);
         setState(entry, DownloadState::Done);
     } else {
         item.bytesReceived = QFileInfo(partPathFor(item.targetPath)).size();
@@ -463,6 +462,20 @@ void DownloadQueue::reportProgress()
     }
     if (!anyRunning)
         d->progressTimer.stop();
+}
+
+void DownloadQueue::finishDownload(QueueEntry* entry, const TransferOutcome& outcome)
+{
+    d->unsettled.append({entry->item.targetPath, outcome.finalPath});
+    markDone(entry, outcome.finalPath, outcome.size);
+    if (d->storePath.isEmpty())
+        settleRecords(); // nothing keeps the song as complete but the file itself
+}
+
+void DownloadQueue::settleRecords()
+{
+    for (const auto& [targetPath, finalPath] : std::exchange(d->unsettled, {}))
+        d->disk.settleRecord(targetPath, finalPath);
 }
 
 void DownloadQueue::markDone(QueueEntry* entry, const QString& filePath, qint64 size)
@@ -498,10 +511,13 @@ Outcome DownloadQueue::save()
     d->saveTimer.stop();
     if (d->storePath.isEmpty())
         return {true, {}};
-    return writeQueueStore(
+    const Outcome saved = saveSharedStore(
         d->storePath,
         storeOfQueue(
             d->batches, [this](int id) -> const QueueEntry* { return d->entry(id); }, d->completed));
+    if (saved.ok)
+        settleRecords();
+    return saved;
 }
 
 Outcome DownloadQueue::load()
@@ -511,14 +527,17 @@ Outcome DownloadQueue::load()
     if (!read.ok)
         return read;
     d->completed.setList(store.completed);
-    auto restored = restoreQueue(store, d->batches, d->nextId, [this](const QString& targetPath) {
-        return d->disk.readRecord(targetPath);
-    });
+    auto restored = restoreQueue(
+        store, d->batches, d->nextId,
+        [this](const QString& targetPath) { return d->disk.readRecord(targetPath); }, d->completed,
+        d->unsettled);
     for (auto& entry : restored) {
         const int id = entry->item.id;
         d->append(std::move(entry));
         emit itemAdded(id);
     }
+    if (!d->unsettled.isEmpty())
+        scheduleSave();
     return {true, {}};
 }
 

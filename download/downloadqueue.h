@@ -17,6 +17,7 @@ class QNetworkAccessManager;
 
 namespace Qorvin {
 
+class DownloadTransfer;
 struct QueueEntry;
 struct TransferOutcome;
 
@@ -82,13 +83,16 @@ private:
     class Private;
     // The names the queue's unfinished and failed items will take.
     QSet<QString> reservedTargetPaths() const;
-    QString freeTargetPath(const QString& folder, const QString& fileName, const QUrl& url,
-                           const QSet<QString>& reserved) const;
     void startWaiting();
-    void start(QueueEntry* entry);
+    // False when the item could not start: another program's queue uses its folder.
+    bool start(QueueEntry* entry);
     void stopTransfer(QueueEntry* entry);
     void setState(QueueEntry* entry, DownloadState state, const QString& reason = {});
-    void onTransferFinished(int id, const TransferOutcome& outcome);
+    void onTransferFinished(int id, DownloadTransfer* transfer, const TransferOutcome& outcome);
+    // The item's download has put its file in place: it is done, and the record beside the file
+    // that says so goes once the store has it.
+    void finishDownload(QueueEntry* entry, const TransferOutcome& outcome);
+    void settleRecords();
     // The item's file is complete: it counts as one of its batch's songs and is recognised when
     // its address is asked for again.
     void markDone(QueueEntry* entry, const QString& filePath, qint64 size);

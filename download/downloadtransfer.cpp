@@ -4,7 +4,9 @@
 #include "download/directhttpreply.h"
 #include "download/diskerror.h"
 #include "download/httpanswer.h"
+#include "download/makefolder.h"
 #include "download/partfilelock.h"
+#include "download/transferreasons.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,11 +20,13 @@
 #include <cerrno>
 #include <memory>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace Qorvin {
 
 namespace {
 
-constexpr int MaxRedirects = 5;
 // Bytes Qt may hold for one reply before the socket is read no further: memory stays bounded
 // whatever the file size, and the buffer still keeps a fast connection busy.
 constexpr qint64 ReadBufferBytes = 512 * 1024;
@@ -32,70 +36,6 @@ constexpr qint64 ChunkBytes = 256 * 1024;
 // The part file's new bytes are handed to the disk in steps of this size while the download runs,
 // so the sync at the end finds little left to write.
 constexpr qint64 WritebackStepBytes = 1024 * 1024;
-
-bool isTransientStatus(int status)
-{
-    return status == 408 || status == 429 || (status >= 500 && status <= 599);
-}
-
-bool isTransientError(QNetworkReply::NetworkError error)
-{
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyTimeoutError:
-    case QNetworkReply::UnknownNetworkError:
-    case QNetworkReply::UnknownProxyError:
-    case QNetworkReply::UnknownServerError:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QString networkErrorReason(QNetworkReply::NetworkError error, const QUrl& url, const QString& detail)
-{
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionRefusedError:
-        return QStringLiteral("服务器拒绝连接（%1）").arg(url.host());
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-        return QStringLiteral("连接中断（%1）").arg(url.host());
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::ProxyTimeoutError:
-        return QStringLiteral("连接超时（%1）").arg(url.host());
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::ProxyNotFoundError:
-        return QStringLiteral("找不到服务器 %1").arg(url.host());
-    case QNetworkReply::TooManyRedirectsError:
-        return QStringLiteral("重定向超过 %1 次").arg(MaxRedirects);
-    case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("服务器重定向到了不安全的地址");
-    case QNetworkReply::ProtocolUnknownError:
-        return QStringLiteral("不支持的地址：%1").arg(url.toString());
-    default:
-        return QStringLiteral("网络错误：%1").arg(detail);
-    }
-}
-
-QString statusReason(int status)
-{
-    if (status == 404 || status == 410)
-        return QStringLiteral("服务器上没有这个文件（HTTP %1）").arg(status);
-    if (status == 401 || status == 403)
-        return QStringLiteral("服务器拒绝访问（HTTP %1）").arg(status);
-    if (status >= 500)
-        return QStringLiteral("服务器出错（HTTP %1）").arg(status);
-    if (status == 408 || status == 429)
-        return QStringLiteral("服务器繁忙（HTTP %1）").arg(status);
-    return QStringLiteral("服务器的回答无法使用（HTTP %1）").arg(status);
-}
 
 } // namespace
 
@@ -112,6 +52,13 @@ DownloadTransfer::DownloadTransfer(QNetworkAccessManager* network, DiskJobs* dis
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &DownloadTransfer::beginAttempt);
     connect(m_disk, &DiskJobs::finalized, this, &DownloadTransfer::onFinalized);
+    connect(m_disk, &DiskJobs::passed, this, &DownloadTransfer::onRecordStored);
+    // Bytes without a record that describes them could not be continued: the download stops, with
+    // the reason, while the part file and its earlier record stay for a later try.
+    connect(m_disk, &DiskJobs::recordFailed, this, [this](const QString& path, const QString& reason) {
+        if (path == m_targetPath && !m_done && !isFinalizing())
+            fail(reason);
+    });
 }
 
 DownloadTransfer::~DownloadTransfer()
@@ -152,7 +99,7 @@ void DownloadTransfer::dropReply()
 
 QString DownloadTransfer::diskReason(int errorNumber) const
 {
-    return diskErrorReason(m_folder, m_part.fileName(), errorNumber);
+    return diskErrorReason(m_folder, partPathFor(m_targetPath), errorNumber);
 }
 
 void DownloadTransfer::beginAttempt()
@@ -163,32 +110,20 @@ void DownloadTransfer::beginAttempt()
     const QFileInfo folder(m_folder);
     if (folder.exists() && !folder.isDir())
         return fail(QStringLiteral("下载文件夹的路径是一个文件：%1").arg(QDir::toNativeSeparators(m_folder)));
-    if (!folder.exists() && !QDir().mkpath(m_folder)) {
-        const int error = errno;
-        return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
-                        .arg(QDir::toNativeSeparators(m_folder), QString::fromLocal8Bit(strerror(error))));
+    if (!folder.exists()) {
+        if (const int error = makeFolderPath(m_folder); error != 0)
+            return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
+                            .arg(QDir::toNativeSeparators(m_folder), qt_error_string(error)));
     }
 
-    if (!m_part.isOpen()) {
-        if (!m_part.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-            return fail(diskReason(errno));
-        // Held until the file has its final name: another download of this song into this folder
-        // must not write, shorten or rename the file meanwhile.
-        if (!lockForWriting(m_part)) {
-            m_part.close();
-            dropReply();
-            // The file and its record are the other download's: they stay.
-            return finish(
-                {false,
-                 QStringLiteral("另一个下载正在写入 %1").arg(QDir::toNativeSeparators(m_part.fileName())),
-                 {},
-                 0});
-        }
-    }
+    // A part file there is opened now, to be continued; a new one is made with the first bytes, so
+    // that a stop while the request waits for its answer leaves nothing behind.
+    if (!m_part.isOpen() && QFileInfo::exists(partPathFor(m_targetPath)) && !openPart())
+        return;
 
     // A part file continues only when its record names the same link; anything else starts over.
     m_record = m_disk->readRecord(m_targetPath);
-    const qint64 partSize = m_part.size();
+    const qint64 partSize = m_part.isOpen() ? m_part.size() : 0;
     const bool sameLink = m_record.url == m_url.toString(QUrl::FullyEncoded);
     const bool resumable = sameLink && partSize > 0 &&
                            (m_record.expectedSize < 0 || partSize <= m_record.expectedSize) &&
@@ -198,7 +133,7 @@ void DownloadTransfer::beginAttempt()
 
     m_received = resumable ? partSize : 0;
     m_writtenBackTo = m_received;
-    if (!m_part.resize(m_received) || !m_part.seek(m_received))
+    if (m_part.isOpen() && (!m_part.resize(m_received) || !m_part.seek(m_received)))
         return fail(diskReason(errno));
     m_head.clear();
     if (resumable) {
@@ -207,6 +142,36 @@ void DownloadTransfer::beginAttempt()
         m_part.seek(m_received);
     }
     sendRequest(resumable);
+}
+
+bool DownloadTransfer::openPart()
+{
+    // Opened by the system call itself, so that its errno is the one the reason names.
+    const int handle =
+        ::open(QFile::encodeName(partPathFor(m_targetPath)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (handle < 0) {
+        fail(diskReason(errno));
+        return false;
+    }
+    if (!m_part.open(handle, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        fail(m_part.errorString());
+        return false;
+    }
+    // Held until the file has its final name, retry waits included: another download of this song
+    // into this folder must not write, shorten or rename the file meanwhile.
+    if (!lockForWriting(m_part)) {
+        m_part.close();
+        dropReply();
+        // The file and its record are the other download's: they stay.
+        finish(
+            {false,
+             QStringLiteral("另一个下载正在写入 %1").arg(QDir::toNativeSeparators(partPathFor(m_targetPath))),
+             {},
+             0});
+        return false;
+    }
+    return true;
 }
 
 void DownloadTransfer::sendRequest(bool withRange)
@@ -263,12 +228,10 @@ void DownloadTransfer::readStatus()
     const QByteArray lastModified = reply->rawHeader("Last-Modified");
 
     if (status == 206) {
-        const ContentRange range = parseContentRange(reply->rawHeader("Content-Range"));
-        const bool fits =
-            range.valid && range.first == m_offset &&
-            (m_record.expectedSize < 0 || range.total < 0 || range.total == m_record.expectedSize);
-        if (!fits || m_offset == 0)
+        if (m_offset == 0 ||
+            !continuesPart(m_record, m_offset, etag, lastModified, reply->rawHeader("Content-Range")))
             return restartFromZero();
+        const ContentRange range = parseContentRange(reply->rawHeader("Content-Range"));
         if (range.total >= 0)
             m_record.expectedSize = range.total;
     } else if (status == 200) {
@@ -286,7 +249,7 @@ void DownloadTransfer::readStatus()
         return restartFromZero();
     } else if (status >= 300 && status < 400 && reply->error() != QNetworkReply::NoError) {
         // A redirect Qt did not follow: too many of them, or to a less safe address.
-        const QString reason = networkErrorReason(reply->error(), m_url, reply->errorString());
+        const QString reason = networkErrorReason(reply->error(), failedAddress(reply), reply->errorString());
         return afterReply([this, reason] { fail(reason); });
     } else if (isTransientStatus(status)) {
         const qint64 retryAfter =
@@ -302,7 +265,27 @@ void DownloadTransfer::readStatus()
     }
     m_disk->writeRecord(m_targetPath, m_record);
     m_body = Body::Accepted;
+    if (!m_part.isOpen()) {
+        // A part file never stands on the disk without the record that says whose it is: it is
+        // made, and the bytes go in, once the record is written.
+        m_body = Body::AwaitingRecord;
+        m_endedWhileAwaiting = false;
+        m_recordToken = m_disk->markPassing(m_targetPath);
+    }
     emit progressed();
+}
+
+void DownloadTransfer::onRecordStored(quint64 token)
+{
+    if (token != m_recordToken || m_done || m_body != Body::AwaitingRecord)
+        return;
+    m_recordToken = 0;
+    if (!openPart() || !truncatePart())
+        return;
+    m_body = Body::Accepted;
+    writeBody();
+    if (m_endedWhileAwaiting && !m_done)
+        onReplyFinished();
 }
 
 void DownloadTransfer::afterReply(std::function<void()> action)
@@ -320,7 +303,8 @@ bool DownloadTransfer::truncatePart()
     m_received = 0;
     m_writtenBackTo = 0;
     m_head.clear();
-    if (!m_part.resize(0) || !m_part.seek(0)) {
+    // No part file yet: it is made with the first bytes.
+    if (m_part.isOpen() && (!m_part.resize(0) || !m_part.seek(0))) {
         fail(diskReason(errno));
         return false;
     }
@@ -376,12 +360,17 @@ void DownloadTransfer::onReplyFinished()
         return;
     if (m_body == Body::NotYet)
         readStatus();
+    if (m_body == Body::AwaitingRecord) {
+        m_endedWhileAwaiting = true; // its bytes stay in the reply until the part file is made
+        return;
+    }
     if (m_body == Body::Accepted)
         writeBody();
     if (m_done || reply != m_reply)
         return; // the status or a write already decided
     const QNetworkReply::NetworkError error = reply->error();
     const QString detail = reply->errorString();
+    const QUrl address = failedAddress(reply);
     reply->disconnect(this);
     reply->deleteLater();
     m_reply = nullptr;
@@ -394,9 +383,9 @@ void DownloadTransfer::onReplyFinished()
         return retryLater(
             QStringLiteral("%1 秒没有收到数据").arg(qMax(1, (m_timing.stallTimeoutMs + 999) / 1000)));
     if (error != QNetworkReply::NoError && m_body == Body::NotYet && !isTransientError(error))
-        return fail(networkErrorReason(error, m_url, detail));
+        return fail(networkErrorReason(error, address, detail));
     if (error != QNetworkReply::NoError)
-        return retryLater(networkErrorReason(error, m_url, detail));
+        return retryLater(networkErrorReason(error, address, detail));
     if (m_body == Body::NotYet)
         return retryLater(QStringLiteral("服务器没有回答"));
     complete();
@@ -425,6 +414,7 @@ void DownloadTransfer::onFinalized(quint64 token, const TransferOutcome& outcome
 {
     if (token != m_finalizeToken)
         return;
+    m_disk->takeFinalized(token);
     m_finalizeToken = 0;
     if (outcome.ok)
         finish(outcome);
@@ -445,9 +435,6 @@ void DownloadTransfer::retryLater(const QString& reason, qint64 retryAfter)
             m_timing.retryJitter * (2.0 * QRandomGenerator::global()->generateDouble() - 1.0);
         delay = qMax<qint64>(0, qint64(double(delay) * (1.0 + spread)));
     }
-    if (m_part.isOpen())
-        m_part.flush();
-    m_part.close();
     m_retryTimer->start(int(delay));
 }
 

@@ -41,6 +41,7 @@ public:
     // True while the complete file is synced and renamed; stopping then would lose nothing but
     // leave the item's state behind the file's, so the queue lets it end.
     bool isFinalizing() const { return m_finalizeToken != 0; }
+    quint64 finalizeToken() const { return m_finalizeToken; }
     qint64 bytesReceived() const { return m_received; }
     qint64 bytesTotal() const { return m_record.expectedSize; }
 
@@ -53,12 +54,15 @@ signals:
 private:
     enum class Body
     {
-        NotYet,   // no status read yet
-        Accepted, // a 200 or a fitting 206: the bytes go to the part file
-        Ignored,  // the answer was dealt with from its status
+        NotYet,         // no status read yet
+        AwaitingRecord, // a 200 for a new part file: its bytes wait until its record is on the disk
+        Accepted,       // a 200 or a fitting 206: the bytes go to the part file
+        Ignored,        // the answer was dealt with from its status
     };
 
     void beginAttempt();
+    // Opens and locks the part file, making it when there is none; false when the transfer ended.
+    bool openPart();
     void sendRequest(bool withRange);
     void onReadyRead();
     void onReplyFinished();
@@ -76,10 +80,13 @@ private:
     QString diskReason(int errorNumber) const;
 
     void onFinalized(quint64 token, const TransferOutcome& outcome);
+    void onRecordStored(quint64 token);
 
     QNetworkAccessManager* m_network;
     DiskJobs* m_disk;
     quint64 m_finalizeToken = 0;
+    quint64 m_recordToken = 0; // the new part's record is on the disk once this job is done
+    bool m_endedWhileAwaiting = false;
     DownloadTiming m_timing;
     QUrl m_url;
     QString m_targetPath;

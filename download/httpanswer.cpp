@@ -52,6 +52,19 @@ ContentRange parseContentRange(QByteArrayView value)
     return range;
 }
 
+bool continuesPart(const PartRecord& record, qint64 offset, QByteArrayView etag, QByteArrayView lastModified,
+                   QByteArrayView contentRange)
+{
+    const ContentRange range = parseContentRange(contentRange);
+    if (!range.valid || range.first != offset)
+        return false;
+    if (record.expectedSize >= 0 && range.total != record.expectedSize)
+        return false;
+    if (!record.etag.isEmpty())
+        return etag == record.etag;
+    return record.lastModified.isEmpty() || lastModified == record.lastModified;
+}
+
 qint64 retryAfterMs(QByteArrayView value, const QDateTime& now)
 {
     if (value.trimmed().isEmpty())

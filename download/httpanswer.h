@@ -2,6 +2,8 @@
 // Reading the parts of an HTTP answer that decide how a download goes on.
 #pragma once
 
+#include "download/partrecord.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -18,6 +20,13 @@ struct ContentRange
 
 // "bytes 100-199/1000", "bytes */1000"; the unit is case-insensitive.
 ContentRange parseContentRange(QByteArrayView value);
+
+// True when a 206 answer continues the part file its record describes: the same ETag as recorded
+// (the same Last-Modified when none was), and a range that starts at offset, where the part file
+// ends, and whose total is the recorded size. A server that ignores If-Range may send a range of
+// a file that changed meanwhile; appended, it would make a song of two files.
+bool continuesPart(const PartRecord& record, qint64 offset, QByteArrayView etag, QByteArrayView lastModified,
+                   QByteArrayView contentRange);
 
 // Retry-After as delta seconds or an HTTP date, in milliseconds from now; -1 when absent or unreadable.
 qint64 retryAfterMs(QByteArrayView value, const QDateTime& now);

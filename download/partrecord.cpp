@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "download/partrecord.h"
 
+#include "base/wholefilewrite.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace Qorvin {
 
@@ -41,19 +42,25 @@ PartRecord readPartRecord(const QString& recordPath)
     return record;
 }
 
-bool writePartRecord(const QString& recordPath, const PartRecord& record)
+Outcome writePartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath)
 {
-    const QJsonObject object{
+    QJsonObject object{
         {QStringLiteral("url"), record.url},
         {QStringLiteral("etag"), QString::fromLatin1(record.etag)},
         {QStringLiteral("lastModified"), QString::fromLatin1(record.lastModified)},
         {QStringLiteral("expectedSize"), record.expectedSize},
     };
-    QSaveFile file(recordPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    return file.commit();
+    if (!finalPath.isEmpty())
+        object.insert(QStringLiteral("finalPath"), finalPath);
+    return writeWholeFile(recordPath, QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString finalPathIn(const QString& recordPath)
+{
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.read(64 * 1024)).object().value(u"finalPath").toString();
 }
 
 void removePartFiles(const QString& targetPath)

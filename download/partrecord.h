@@ -2,6 +2,8 @@
 // The small record beside a part file that lets a later request continue it.
 #pragma once
 
+#include "base/outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -24,7 +26,11 @@ QString partRecordPathFor(const QString& targetPath);
 
 // An empty record (no url) when the file is missing or unreadable.
 PartRecord readPartRecord(const QString& recordPath);
-bool writePartRecord(const QString& recordPath, const PartRecord& record);
+// Replaces the record whole; on failure the earlier record stays as it was. finalPath is written
+// just before the complete file is renamed: the name it is given.
+Outcome writePartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath = {});
+// The final name the record holds; empty while the download is unfinished.
+QString finalPathIn(const QString& recordPath);
 
 // Removes the part file and its record.
 void removePartFiles(const QString& targetPath);

@@ -33,7 +33,8 @@ QByteArray playlistBytes(const QList<PlaylistEntry>& entries)
 Outcome writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries)
 {
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write that fails only in the flush at commit would be committed cut short.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {false, QStringLiteral("无法创建播放列表 %1：%2").arg(filePath, file.errorString())};
     const QByteArray bytes = playlistBytes(entries);
     if (file.write(bytes) != bytes.size() || !file.commit())

@@ -23,4 +23,27 @@ void QueueEntry::measureRate()
     m_rateBytes = item.bytesReceived;
 }
 
+QueueProgress progressOf(const std::vector<std::unique_ptr<QueueEntry>>& entries)
+{
+    QueueProgress progress;
+    double finishedShare = 0;
+    for (const auto& entry : entries) {
+        const DownloadItem& item = entry->item;
+        if (item.state == DownloadState::Cancelled)
+            continue;
+        ++progress.total;
+        progress.bytesPerSecond += item.bytesPerSecond;
+        if (item.state == DownloadState::Done) {
+            ++progress.done;
+            finishedShare += 1;
+        } else if (item.state == DownloadState::Failed) {
+            finishedShare += 1;
+        } else if (item.bytesTotal > 0) {
+            finishedShare += qBound(0.0, double(item.bytesReceived) / double(item.bytesTotal), 1.0);
+        }
+    }
+    progress.percent = progress.total > 0 ? int(finishedShare * 100 / progress.total) : 0;
+    return progress;
+}
+
 } // namespace Qorvin

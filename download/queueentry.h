@@ -7,6 +7,9 @@
 
 #include <QElapsedTimer>
 
+#include <memory>
+#include <vector>
+
 namespace Qorvin {
 
 class DownloadTransfer;
@@ -27,5 +30,14 @@ private:
     QElapsedTimer m_rateClock;
     double m_smoothedRate = 0;
 };
+
+// The folder of the item's file: its target path is absolute and clean.
+inline QString folderOf(const DownloadItem& item)
+{
+    return item.targetPath.left(item.targetPath.lastIndexOf(u'/'));
+}
+
+// The progress over the entries, cancelled ones left out.
+QueueProgress progressOf(const std::vector<std::unique_ptr<QueueEntry>>& entries);
 
 } // namespace Qorvin

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "download/queuestore.h"
 
+#include "base/wholefilewrite.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include <algorithm>
 
 namespace Qorvin {
 
@@ -68,6 +72,48 @@ DownloadItem itemFrom(const QJsonObject& object)
     return item;
 }
 
+// Every value where the program looks for it, of the type it reads there; any other file is not
+// one the program wrote, and reading it anyway would drop parts of it without a word.
+bool hasStoreShape(const QJsonObject& root)
+{
+    const auto allOf = [](const QJsonValue& value, const auto& fits) {
+        if (value.isUndefined())
+            return true;
+        if (!value.isArray())
+            return false;
+        const QJsonArray array = value.toArray();
+        return std::all_of(array.begin(), array.end(), [&](const QJsonValue& element) {
+            return element.isObject() && fits(element.toObject());
+        });
+    };
+    const auto typed = [](const QJsonObject& object,
+                          std::initializer_list<std::pair<const char16_t*, QJsonValue::Type>> fields) {
+        return std::all_of(fields.begin(), fields.end(), [&](const auto& field) {
+            const QJsonValue value = object.value(QStringView(field.first));
+            return value.isUndefined() || value.type() == field.second;
+        });
+    };
+    const auto isItem = [&](const QJsonObject& item) {
+        return typed(item, {{u"title", QJsonValue::String},
+                            {u"url", QJsonValue::String},
+                            {u"target", QJsonValue::String},
+                            {u"state", QJsonValue::String},
+                            {u"reason", QJsonValue::String}});
+    };
+    const auto isBatch = [&](const QJsonObject& batch) {
+        return typed(batch, {{u"folder", QJsonValue::String},
+                             {u"keyword", QJsonValue::String},
+                             {u"reported", QJsonValue::Bool}}) &&
+               allOf(batch.value(u"items"), isItem);
+    };
+    const auto isCompleted = [&](const QJsonObject& file) {
+        return typed(
+            file,
+            {{u"url", QJsonValue::String}, {u"path", QJsonValue::String}, {u"size", QJsonValue::Double}});
+    };
+    return allOf(root.value(u"batches"), isBatch) && allOf(root.value(u"completed"), isCompleted);
+}
+
 } // namespace
 
 Outcome writeQueueStore(const QString& filePath, const QueueStore& store)
@@ -94,30 +140,39 @@ Outcome writeQueueStore(const QString& filePath, const QueueStore& store)
                            {QStringLiteral("completed"), completed}};
 
     QDir().mkpath(QFileInfo(filePath).absolutePath());
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("无法保存下载列表 %1：%2").arg(filePath, file.errorString())};
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        return {false, QStringLiteral("无法保存下载列表 %1：%2").arg(filePath, file.errorString())};
-    return {true, {}};
+    const Outcome written = writeWholeFile(filePath, QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (!written.ok)
+        return Outcome::failure(QStringLiteral("无法保存下载列表（%1）").arg(written.errorString));
+    return Outcome::success();
 }
 
-Outcome readQueueStore(const QString& filePath, QueueStore* store)
+StoreReading inspectQueueStore(const QString& filePath)
 {
-    *store = {};
+    StoreReading reading;
+    const QString shown = QDir::toNativeSeparators(filePath);
     QFile file(filePath);
-    if (!file.exists())
-        return {true, {}};
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("无法读取下载列表 %1：%2").arg(filePath, file.errorString())};
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (!document.isObject())
-        return {false, QStringLiteral("下载列表 %1 已损坏：%2").arg(filePath, error.errorString())};
+    if (!file.exists()) {
+        reading.state = StoreState::Missing;
+        return reading;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reading.state = StoreState::Unreadable;
+        reading.problem = QStringLiteral("无法读取下载列表 %1：%2").arg(shown, file.errorString());
+        return reading;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
     const QJsonObject root = document.object();
-    if (root.value(u"version").toInt() != StoreVersion)
-        return {false, QStringLiteral("下载列表 %1 的版本无法识别").arg(filePath)};
+    const QJsonValue version = root.value(u"version");
+    if (document.isObject() && version.isDouble() && version.toInt() > StoreVersion) {
+        reading.state = StoreState::Newer;
+        reading.problem = QStringLiteral("下载列表 %1 来自更新版本的程序，本程序不读取也不覆盖它").arg(shown);
+        return reading;
+    }
+    if (!document.isObject() || version.toInt() != StoreVersion || !hasStoreShape(root)) {
+        reading.state = StoreState::Damaged;
+        return reading;
+    }
+    reading.state = StoreState::Read;
     for (const QJsonValue& batchValue : root.value(u"batches").toArray()) {
         const QJsonObject object = batchValue.toObject();
         StoredBatch batch{object.value(u"folder").toString(),
@@ -128,14 +183,31 @@ Outcome readQueueStore(const QString& filePath, QueueStore* store)
                           object.value(u"caption").toString()};
         for (const QJsonValue& itemValue : object.value(u"items").toArray())
             batch.items.append(itemFrom(itemValue.toObject()));
-        store->batches.append(batch);
+        reading.store.batches.append(batch);
     }
     for (const QJsonValue& value : root.value(u"completed").toArray()) {
         const QJsonObject object = value.toObject();
-        store->completed.append({object.value(u"url").toString(), object.value(u"path").toString(),
-                                 object.value(u"size").toInteger()});
+        reading.store.completed.append({object.value(u"url").toString(), object.value(u"path").toString(),
+                                        object.value(u"size").toInteger()});
     }
-    return {true, {}};
+    return reading;
+}
+
+Outcome readQueueStore(const QString& filePath, QueueStore* store)
+{
+    StoreReading reading = inspectQueueStore(filePath);
+    *store = std::move(reading.store);
+    if (reading.state != StoreState::Damaged)
+        return {reading.state == StoreState::Missing || reading.state == StoreState::Read, reading.problem};
+    // Kept for whoever wants to look into it; the list the program starts with is empty.
+    const QString kept =
+        filePath + QStringLiteral(".damaged-") + QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss");
+    const QString shown = QDir::toNativeSeparators(filePath);
+    if (!QFile::rename(filePath, kept))
+        return Outcome::failure(
+            QStringLiteral("下载列表 %1 已损坏，也无法另存，下载列表从空开始").arg(shown));
+    return Outcome::failure(QStringLiteral("下载列表 %1 已损坏，原文件已另存为 %2，下载列表从空开始")
+                                .arg(shown, QDir::toNativeSeparators(kept)));
 }
 
 } // namespace Qorvin

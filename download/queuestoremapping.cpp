@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "download/queuestoremapping.h"
 
+#include "download/targetchoice.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -42,7 +44,8 @@ QueueStore storeOfQueue(const QueueBatches& batches, const std::function<const Q
 
 std::vector<std::unique_ptr<QueueEntry>>
 restoreQueue(const QueueStore& store, QueueBatches& batches, int& nextId,
-             const std::function<PartRecord(const QString&)>& readRecord)
+             const std::function<PartRecord(const QString&)>& readRecord, CompletedFiles& completed,
+             QList<std::pair<QString, QString>>& unsettled)
 {
     std::vector<std::unique_ptr<QueueEntry>> entries;
     for (const StoredBatch& stored : store.batches) {
@@ -57,6 +60,18 @@ restoreQueue(const QueueStore& store, QueueBatches& batches, int& nextId,
             item.batchId = batch.id;
             if (!isFinishedState(item.state))
                 item.state = DownloadState::Paused;
+            const std::optional<CompletedFile> finished =
+                item.state == DownloadState::Paused
+                    ? finishedByRecord(item.targetPath, item.url.toString(QUrl::FullyEncoded),
+                                       readRecord(item.targetPath))
+                    : std::nullopt;
+            if (finished) {
+                // Completed by the last run, which ended before it could store the song as done.
+                unsettled.append({item.targetPath, finished->path});
+                completed.add(*finished);
+                item.targetPath = finished->path;
+                item.state = DownloadState::Done;
+            }
             if (item.state == DownloadState::Done) {
                 item.bytesReceived = item.bytesTotal = QFileInfo(item.targetPath).size();
                 batches.recordDone(batch.id, item.id, item.title, item.targetPath);

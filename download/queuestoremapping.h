@@ -21,9 +21,11 @@ QueueStore storeOfQueue(const QueueBatches& batches, const std::function<const Q
 
 // The stored batches opened again, their items numbered from nextId on. Nothing restarts by itself
 // after a start of the program: unfinished items come back paused, with the bytes their part files
-// hold; readRecord reads a part file's record.
+// hold; readRecord reads a part file's record. An item whose record says the last run completed
+// it comes back done: its file joins completed, and its (target, final) paths join unsettled.
 std::vector<std::unique_ptr<QueueEntry>>
 restoreQueue(const QueueStore& store, QueueBatches& batches, int& nextId,
-             const std::function<PartRecord(const QString&)>& readRecord);
+             const std::function<PartRecord(const QString&)>& readRecord, CompletedFiles& completed,
+             QList<std::pair<QString, QString>>& unsettled);
 
 } // namespace Qorvin

@@ -60,6 +60,12 @@ signals:
     void requestReceived(quint64 sequence, const Qorvin::LocalService::HttpRequest& request);
 
 private:
+    // While this much is still queued for the socket, no further answer starts, no body goes on
+    // and no request is read: a client that does not read holds at most this much (and the
+    // answers of maxPipelined requests) in memory.
+    static constexpr qint64 WriteHighWater = 256 * 1024;
+    static QByteArray reasonPhrase(int status);
+
     struct Slot
     {
         quint64 sequence = 0;

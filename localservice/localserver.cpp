@@ -227,7 +227,12 @@ HttpReply LocalServer::songReply(SongId id, const HttpRequest& request)
         return failed(500, m_pages.serverErrorPage());
     if (m_options.notMp3Every > 0 && ++m_fileCount % m_options.notMp3Every == 0)
         return failed(200, m_pages.notFoundPage(path)); // the "soft 404" some sites send
-    const SongFile file = SongAudio::fileOf(id);
+    SongFile file = SongAudio::fileOf(id);
+    // A file that changes now and then on a server that ignores If-Range: a range of whatever the
+    // file is now goes out, under its new ETag.
+    const bool changing = m_options.changeFileEvery > 0;
+    if (changing)
+        file = file.changed(m_songRequests[id]++ / m_options.changeFileEvery);
     if (!file.isValid())
         return failed(500, m_pages.serverErrorPage());
 
@@ -241,7 +246,7 @@ HttpReply LocalServer::songReply(SongId id, const HttpRequest& request)
         reply.headers.emplaceBack("Accept-Ranges", "bytes");
         // If-Range: the part only when the client's copy is this very file, else all of it.
         const QByteArray ifRange = request.header("if-range");
-        if (ifRange.isEmpty() || ifRange == file.etag() || ifRange == file.lastModified())
+        if (changing || ifRange.isEmpty() || ifRange == file.etag() || ifRange == file.lastModified())
             range = byteRangeOf(request.header("range"), file.size());
         if (range.kind == ByteRange::Whole)
             range = ByteRange{ByteRange::Whole, 0, file.size() - 1};

@@ -10,6 +10,7 @@
 #include "localservice/song.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -75,6 +76,7 @@ private:
     qint64 m_failureCount = 0;
     qint64 m_fileCount = 0;                // file requests that reached the not-MP3 fault's count
     QSet<SongId> m_droppedSongs;           // files whose first answer was cut already
+    QHash<SongId, int> m_songRequests;     // file requests per song, for the changing-file fault
     QList<HttpConnection*> m_connections;  // open ones, oldest first
     std::shared_ptr<FileCounters> m_stats; // shared with the answers still going out
 };

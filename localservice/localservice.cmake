@@ -51,7 +51,7 @@ add_library(qorvin_localservice_server STATIC
   archivecache.cpp archivecache.h
   archiveclient.cpp archiveclient.h
   archivesource.cpp archivesource.h
-  httpconnection.cpp httpconnection.h
+  httpconnection.cpp httpconnectionoutput.cpp httpconnection.h
   songbody.cpp songbody.h
   localserver.cpp localserver.h)
 target_link_libraries(qorvin_localservice_server

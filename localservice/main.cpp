@@ -81,6 +81,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("ignore-range"), QStringLiteral("Answer range requests with the whole file (200).")},
         {QStringLiteral("not-mp3-every"),
          QStringLiteral("Every Nth file request gets an HTML page with 200."), N, Zero},
+        {QStringLiteral("change-file-every"),
+         QStringLiteral("A song's file changes after every N requests for it; If-Range is ignored."), N,
+         Zero},
         {QStringLiteral("missing-song"), QStringLiteral("The song with this id answers 404 (repeatable)."),
          QStringLiteral("ID")},
         {QStringLiteral("broken-song"), QStringLiteral("The song with this id answers 500 (repeatable)."),
@@ -106,11 +109,12 @@ int main(int argc, char* argv[])
         numberOption(parser, QStringLiteral("drop-after-bytes"), std::numeric_limits<qint64>::max());
     const auto rate = numberOption(parser, QStringLiteral("rate-kbps"), MaxRateKbps);
     const auto notMp3Every = numberOption(parser, QStringLiteral("not-mp3-every"), IntMax);
+    const auto changeEvery = numberOption(parser, QStringLiteral("change-file-every"), IntMax);
     const auto idleTimeout = numberOption(parser, QStringLiteral("idle-timeout-ms"), IntMax);
     const auto missing = numberList(parser, QStringLiteral("missing-song"));
     const auto broken = numberList(parser, QStringLiteral("broken-song"));
-    if (!port || !delay || !failEvery || !stallEvery || !dropAfter || !rate || !notMp3Every || !idleTimeout ||
-        !missing || !broken)
+    if (!port || !delay || !failEvery || !stallEvery || !dropAfter || !rate || !notMp3Every || !changeEvery ||
+        !idleTimeout || !missing || !broken)
         return 2;
 
     ServerOptions options;
@@ -122,6 +126,7 @@ int main(int argc, char* argv[])
     options.rateKbps = *rate;
     options.ignoreRange = parser.isSet(QStringLiteral("ignore-range"));
     options.notMp3Every = int(*notMp3Every);
+    options.changeFileEvery = int(*changeEvery);
     options.missingSongs = *missing;
     options.brokenSongs = *broken;
     options.idleTimeoutMs = int(*idleTimeout);

@@ -33,6 +33,7 @@ struct ServerOptions
     int notMp3Every = 0;             // every Nth file request gets an HTML page with 200
     QList<qint64> missingSongs = {}; // these song ids answer 404
     QList<qint64> brokenSongs = {};  // these song ids answer 500
+    int changeFileEvery = 0; // a song's file changes after every N requests for it; If-Range is ignored
 
     int idleTimeoutMs = 60000; // a connection waiting this long for a request is closed
     int headTimeoutMs = 10000; // a request's line and fields, once begun, must be whole in this time

@@ -94,6 +94,22 @@ QByteArray SongFile::read(qint64 offset, qint64 length) const
     return bytes;
 }
 
+SongFile SongFile::changed(int n) const
+{
+    if (n == 0 || !isValid())
+        return *this;
+    SongFile file = *this;
+    file.m_firstFrame = (m_firstFrame + n) % (m_tune.size() / FrameBytes);
+    file.m_etag = m_etag.chopped(1) + "-c" + QByteArray::number(n) + '"';
+    const QDateTime modified = QLocale::c().toDateTime(QString::fromLatin1(m_lastModified),
+                                                       QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+    file.m_lastModified =
+        QLocale::c()
+            .toString(modified.addDays(n), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
+            .toLatin1();
+    return file;
+}
+
 void SongAudio::prepare()
 {
     tunes();

@@ -27,6 +27,10 @@ public:
     QByteArray etag() const { return m_etag; }
     QByteArray lastModified() const { return m_lastModified; }
 
+    // The file as it reads after its nth change (0: unchanged): of the same size, its tune
+    // shifted by n frames, under its own ETag and a later Last-Modified.
+    SongFile changed(int n) const;
+
     // MPEG-1 Layer III, 32 kbit/s at 32 kHz: every frame is 144 bytes, none padded.
     static constexpr qint64 FrameBytes = 144;
 

@@ -7,6 +7,7 @@
 #include "app/downloads/resultsonglinks.h"
 #include "download/downloadfolder.h"
 #include "download/downloadqueue.h"
+#include "download/folderreadiness.h"
 #include "download/playlist.h"
 
 #include <QAbstractButton>
@@ -192,9 +193,15 @@ void SongDownloads::download(const QList<DownloadRequest>& songs)
             m_queue.retry(item.id);
     }
     const QList<DownloadRequest> fresh = songsNotQueued(queued, songs);
-    if (!fresh.isEmpty())
+    if (!fresh.isEmpty()) {
+        // Said once, before any song is asked for, rather than as every song's failure.
+        if (const QString problem = folderProblem(currentBatchFolder()); !problem.isEmpty()) {
+            tell(problem);
+            return;
+        }
         m_queue.add(fresh, currentBatchFolder(), batchKeyword(),
                     {rememberedNameTemplate(), rememberedWriteTags(), {}});
+    }
     // A whole page is a batch worth watching; a single song shows in the status bar.
     if (songs.size() > 1)
         showDownloadsWindow();

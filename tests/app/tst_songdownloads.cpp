@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -393,6 +394,10 @@ void TestSongDownloads::quitQuestion()
     QCOMPARE(opened.contains(makerHomeUrl()), closes);
 
     if (downloading && closes) {
+        // Its request had no answer yet: nothing is on the disk for the next run to take for
+        // another program's file.
+        QCOMPARE(QDir(t.folder.path()).entryList({u"*.part"_s, u"*.part.json"_s}, QDir::Files),
+                 QStringList());
         // The stored queue brings the song back, paused, in the next run.
         QNetworkAccessManager network;
         DownloadQueue nextRun(&network);

@@ -68,13 +68,16 @@ void TestDiskJobs::songsFinishedTogetherKeepTheirOwnFiles()
     connect(&jobs, &DiskJobs::finalized, this,
             [&](quint64 token, const TransferOutcome& outcome) { outcomes.insert(token, outcome); });
     QHash<quint64, QByteArray> contentOf;
+    QHash<quint64, QString> targetOf;
     for (const QString& name : targets) {
         const QString target = dir.filePath(name);
         const QByteArray content = QByteArray(64 * 1024, 'x') + name.toUtf8();
         QVERIFY(writeFile(partPathFor(target), content));
         jobs.writeRecord(target, {u"http://a.example/"_s + name, "\"e\"", {}, content.size()});
         jobs.startWriteback(target, 0, content.size());
-        contentOf.insert(jobs.finalize(target, content.size()), content);
+        const quint64 token = jobs.finalize(target, content.size());
+        contentOf.insert(token, content);
+        targetOf.insert(token, target);
     }
     QTRY_COMPARE(outcomes.size(), targets.size());
 
@@ -83,7 +86,11 @@ void TestDiskJobs::songsFinishedTogetherKeepTheirOwnFiles()
         QVERIFY2(outcome->ok, qPrintable(outcome->reason));
         finalPaths.insert(outcome->finalPath);
         QCOMPARE(fileBytes(outcome->finalPath), contentOf.value(outcome.key()));
+        // The record names the final file until the song is stored as complete.
+        QCOMPARE(finalPathIn(partRecordPathFor(targetOf.value(outcome.key()))), outcome->finalPath);
+        jobs.settleRecord(targetOf.value(outcome.key()), outcome->finalPath);
     }
+    jobs.waitForDone();
     QCOMPARE(finalPaths.size(), targets.size());
     for (const QString& name : existing)
         QCOMPARE(fileBytes(dir.filePath(name)), "old " + name.toUtf8());

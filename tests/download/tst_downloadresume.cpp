@@ -134,7 +134,7 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
     // A part file whose bytes are not the file's: appending to it would corrupt the song.
     const QString target = m_dir->filePath(u"丙.mp3"_s);
     QVERIFY(writeFile(partPathFor(target), QByteArray(whole.size() / 2, 'x')));
-    QVERIFY(writePartRecord(partRecordPathFor(target), {url, etag, {}, whole.size()}));
+    QVERIFY(writePartRecord(partRecordPathFor(target), {url, etag, {}, whole.size()}).ok);
     server->resetFileStats();
 
     auto queue = makeQueue();
@@ -204,8 +204,8 @@ void TestDownloadResume::silentServerTimesOut()
 
 void TestDownloadResume::redirectsAndBusyAnswers_data()
 {
-    QTest::addColumn<QString>(
-        "path"); // /hop/N: N redirects to itself before the song's; /busy/N: N answers 429
+    QTest::addColumn<QString>("path"); // /hop/N: N redirects to itself before the song's; /busy/N: N answers
+                                       // 429; /file/0: to a file
     QTest::addColumn<bool>("done");
     QTest::addColumn<QString>("reason");
 
@@ -213,6 +213,8 @@ void TestDownloadResume::redirectsAndBusyAnswers_data()
     QTest::newRow("a sixth redirect refused") << u"/hop/5"_s << false << u"重定向超过 5 次"_s;
     QTest::newRow("429 twice, then the song") << u"/busy/2"_s << true << QString();
     QTest::newRow("429 four times") << u"/busy/4"_s << false << u"服务器繁忙（HTTP 429）"_s;
+    QTest::newRow("redirect to a local file")
+        << u"/file/0"_s << false << u"不支持的地址：file:///etc/passwd"_s;
 }
 
 void TestDownloadResume::redirectsAndBusyAnswers()
@@ -231,6 +233,8 @@ void TestDownloadResume::redirectsAndBusyAnswers()
         // "GET /hop/3 HTTP/1.1"
         const QByteArrayList parts = requestLine.split(' ').value(1).split('/');
         const int count = parts.value(2).toInt();
+        if (parts.value(1) == "file")
+            return redirect("file:///etc/passwd");
         if (parts.value(1) == "hop")
             return redirect(count > 0 ? "/hop/" + QByteArray::number(count - 1) : song);
         if (number <= count)

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#include "download/folderreadiness.h"
+
+#include "download/makefolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+
+#include <unistd.h>
+
+namespace Qorvin {
+
+namespace {
+
+QString reasonFor(int error)
+{
+    switch (error) {
+    case ENOTDIR:
+    case EEXIST:
+        return QStringLiteral("这个路径是一个文件");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入权限");
+    case EROFS:
+        return QStringLiteral("磁盘只能读不能写");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘已满");
+    default:
+        return qt_error_string(error);
+    }
+}
+
+} // namespace
+
+QString folderProblem(const QString& folder)
+{
+    int error = makeFolderPath(folder);
+    // access() answers for this user and also says EROFS on a read-only file system.
+    if (error == 0 && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        error = errno;
+    if (error == 0)
+        return {};
+    return QStringLiteral("无法把歌曲下载到文件夹 %1：%2")
+        .arg(QDir::toNativeSeparators(folder), reasonFor(error));
+}
+
+} // namespace Qorvin
