@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "download/diskjobs.h"
 #include "download/downloadqueue.h"
 #include "download/partrecord.h"
 #include "download/songtitle.h"
+#include "download/targetchoice.h"
 #include "localservice/catalogue.h"
 #include "localservice/songaudio.h"
 #include "tests/download/queuetestrig.h"
@@ -34,6 +36,7 @@ private slots:
     void initTestCase();
     void batchIsTaggedFromItsRows();
     void tagFailureLeavesTheSongDone();
+    void taggedSongKnownByItsRecord();
 
 private:
     LocalService::LocalServer m_server;
@@ -137,6 +140,30 @@ void TestDownloadTags::tagFailureLeavesTheSongDone()
     QVERIFY2(item.notice.startsWith(u"未写入歌曲信息: "_s), qPrintable(item.notice));
     QCOMPARE(fileBytes(item.targetPath), LocalService::SongAudio::fileBytes(3));
     QVERIFY(!QFileInfo::exists(partPathFor(item.targetPath)));
+}
+
+void TestDownloadTags::taggedSongKnownByItsRecord()
+{
+    // A run stopped after the rename, before its store kept the song, finds the tagged file by the
+    // record beside it, though its size is no longer the server's.
+    QTemporaryDir dir;
+    const QString target = dir.filePath(u"甲.mp3"_s);
+    const QString link = u"http://a.example/3.mp3"_s;
+    const QByteArray served = LocalService::SongAudio::fileBytes(3);
+    QVERIFY(writeFile(partPathFor(target), served));
+    QVERIFY(writePartRecord(partRecordPathFor(target), {link, "\"e\"", {}, served.size()}).ok);
+    DiskJobs jobs;
+    std::optional<TransferOutcome> outcome;
+    connect(&jobs, &DiskJobs::finalized, this, [&](quint64, const TransferOutcome& done) { outcome = done; });
+    jobs.finalize(target, served.size(), SongTagValues{u"甲 - 乙"_s, u"丙"_s, 1});
+    QTRY_VERIFY(outcome);
+    QVERIFY(outcome->ok && outcome->tagProblem.isEmpty());
+    QCOMPARE(readTags(outcome->finalPath).title, u"甲"_s);
+    const std::optional<CompletedFile> finished =
+        finishedByRecord(target, link, readPartRecord(partRecordPathFor(target)));
+    QVERIFY(finished);
+    QCOMPARE(finished->path, outcome->finalPath);
+    QCOMPARE(finished->size, QFileInfo(outcome->finalPath).size());
 }
 
 QTEST_GUILESS_MAIN(TestDownloadTags)
