@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "download/downloadqueue.h"
 
+#include "download/downloadqueueprivate.h"
+
 #include "download/completedfiles.h"
 #include "download/downloadtransfer.h"
 #include "download/folderlock.h"
@@ -34,35 +36,6 @@ QString absoluteFolder(const QString& folder)
 }
 
 } // namespace
-
-class DownloadQueue::Private
-{
-public:
-    QNetworkAccessManager* network = nullptr;
-    DownloadTiming timing;
-    int maxConcurrent = 3;
-    int nextId = 1;
-    QString storePath;
-    std::vector<std::unique_ptr<QueueEntry>> entries; // in the order they were added
-    QHash<int, QueueEntry*> byId;
-    QueueBatches batches;
-    CompletedFiles completed;
-    QSet<int> changed;
-    QueueFolders folders;
-    // Finished downloads whose records stay beside their files until the store lists them:
-    // (target path, final path).
-    QList<std::pair<QString, QString>> unsettled;
-    DiskJobs disk;
-    QTimer progressTimer;
-    QTimer saveTimer;
-
-    QueueEntry* entry(int id) const { return byId.value(id); }
-    void append(std::unique_ptr<QueueEntry> entry)
-    {
-        byId.insert(entry->item.id, entry.get());
-        entries.push_back(std::move(entry));
-    }
-};
 
 DownloadQueue::DownloadQueue(QNetworkAccessManager* network, QObject* parent)
     : QObject(parent), d(std::make_unique<Private>())
@@ -204,117 +177,6 @@ bool DownloadQueue::hasActiveItems() const
             return true;
     }
     return false;
-}
-
-void DownloadQueue::pause(int id)
-{
-    QueueEntry* entry = d->entry(id);
-    if (!entry ||
-        (entry->item.state != DownloadState::Waiting && entry->item.state != DownloadState::Downloading))
-        return;
-    if (entry->transfer && entry->transfer->isFinalizing())
-        return; // all its bytes are in: it ends in a moment
-    stopTransfer(entry);
-    setState(entry, DownloadState::Paused);
-    startWaiting();
-}
-
-void DownloadQueue::resume(int id)
-{
-    QueueEntry* entry = d->entry(id);
-    if (!entry || entry->item.state != DownloadState::Paused)
-        return;
-    setState(entry, DownloadState::Waiting);
-    startWaiting();
-}
-
-void DownloadQueue::cancel(int id)
-{
-    QueueEntry* entry = d->entry(id);
-    if (!entry || entry->item.state == DownloadState::Done || entry->item.state == DownloadState::Cancelled)
-        return;
-    if (entry->transfer && entry->transfer->isFinalizing())
-        return; // all its bytes are in: it ends in a moment
-    stopTransfer(entry);
-    d->disk.removePartFiles(entry->item.targetPath);
-    entry->item.bytesReceived = 0;
-    setState(entry, DownloadState::Cancelled);
-    startWaiting();
-    finishBatchIfDone(entry->item.batchId);
-}
-
-void DownloadQueue::retry(int id)
-{
-    QueueEntry* entry = d->entry(id);
-    if (!entry ||
-        (entry->item.state != DownloadState::Failed && entry->item.state != DownloadState::Cancelled))
-        return;
-    if (!entry->item.url.isValid())
-        return;
-    setState(entry, DownloadState::Waiting);
-    startWaiting();
-}
-
-void DownloadQueue::redownload(int id)
-{
-    QueueEntry* entry = d->entry(id);
-    if (!entry || entry->item.state != DownloadState::Done || !entry->item.url.isValid())
-        return;
-    DownloadItem& item = entry->item;
-    const QFileInfo old(item.targetPath);
-    // Beside the old file, which keeps its name: a name taken now is numbered.
-    item.targetPath = chooseTarget(old.absolutePath(), old.fileName(), item.url.toString(QUrl::FullyEncoded),
-                                   reservedTargetPaths() << item.targetPath,
-                                   [this](const QString& path) { return d->disk.readRecord(path); })
-                          .targetPath;
-    item.existed = false;
-    item.notice.clear();
-    item.bytesReceived = 0;
-    item.bytesTotal = -1;
-    setState(entry, DownloadState::Waiting);
-    startWaiting();
-}
-
-void DownloadQueue::pauseAll()
-{
-    // Waiting items first, so stopping a running one does not start a waiting one.
-    for (const auto& entry : d->entries) {
-        if (entry->item.state == DownloadState::Waiting)
-            setState(entry.get(), DownloadState::Paused);
-    }
-    for (const auto& entry : d->entries) {
-        if (entry->item.state == DownloadState::Downloading && !entry->transfer->isFinalizing()) {
-            stopTransfer(entry.get());
-            setState(entry.get(), DownloadState::Paused);
-        }
-    }
-}
-
-void DownloadQueue::resumeAll()
-{
-    for (const auto& entry : d->entries) {
-        if (entry->item.state == DownloadState::Paused)
-            setState(entry.get(), DownloadState::Waiting);
-    }
-    startWaiting();
-}
-
-void DownloadQueue::clearFinished()
-{
-    QList<int> removed;
-    std::erase_if(d->entries, [&](const std::unique_ptr<QueueEntry>& entry) {
-        const DownloadState state = entry->item.state;
-        if (state != DownloadState::Done && state != DownloadState::Cancelled)
-            return false;
-        removed.append(entry->item.id);
-        d->byId.remove(entry->item.id);
-        d->changed.remove(entry->item.id);
-        return true;
-    });
-    d->batches.forgetEnded([this](int id) { return d->byId.contains(id); });
-    for (int id : std::as_const(removed))
-        emit itemRemoved(id);
-    scheduleSave();
 }
 
 int DownloadQueue::maxConcurrent() const

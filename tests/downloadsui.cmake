@@ -6,3 +6,4 @@ endif()
 qorvin_add_test(NAME tst_songdownloads SOURCES app/tst_songdownloads.cpp
   LIBS qorvin_gui qorvin_resultpage Qt6::Network LABEL gui
   ENV "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:new_delete_type_mismatch=0")
+qorvin_add_test(NAME tst_downloadtexts SOURCES app/tst_downloadtexts.cpp LIBS qorvin_gui LABEL unit)
