@@ -13,4 +13,9 @@ namespace Qorvin {
 // untouched and the reason is worded by fileErrorText.
 Outcome writeWholeFile(const QString& filePath, const QByteArray& bytes);
 
+// The same without waiting for the disk: the file is whole for any program that reads it after a
+// kill, but a power cut may leave the older content. For small records rewritten often, where
+// a sync each time would cost more than the work they describe.
+Outcome replaceFileUnsynced(const QString& filePath, const QByteArray& bytes);
+
 } // namespace Qorvin

@@ -78,7 +78,7 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::
         // has stored the song as complete: a run stopped in between finds its finished song by
         // it. Without that record (a full disk, say) the song is whole all the same, and the
         // earlier record goes with the part file's name.
-        const bool named = writePartRecord(recordPath, record, finalPath).ok;
+        const bool named = writeRunningPartRecord(recordPath, record, finalPath).ok;
         errorNumber = renameWithoutReplacing(source, finalPath);
         if (errorNumber == 0) {
             if (!named)
@@ -116,7 +116,7 @@ void DiskJobs::setPending(const QString& targetPath, const std::optional<PartRec
     // In order within the target path: a record is never written after its part was removed.
     enqueueLocked(targetPath, [this, targetPath, record, job] {
         if (record) {
-            const Outcome written = writePartRecord(partRecordPathFor(targetPath), *record);
+            const Outcome written = writeRunningPartRecord(partRecordPathFor(targetPath), *record);
             if (!written.ok)
                 emit recordFailed(targetPath, written.errorString);
         } else

@@ -42,7 +42,9 @@ PartRecord readPartRecord(const QString& recordPath)
     return record;
 }
 
-Outcome writePartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath)
+namespace {
+
+QByteArray recordBytes(const PartRecord& record, const QString& finalPath)
 {
     QJsonObject object{
         {QStringLiteral("url"), record.url},
@@ -52,7 +54,19 @@ Outcome writePartRecord(const QString& recordPath, const PartRecord& record, con
     };
     if (!finalPath.isEmpty())
         object.insert(QStringLiteral("finalPath"), finalPath);
-    return writeWholeFile(recordPath, QJsonDocument(object).toJson(QJsonDocument::Compact));
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+Outcome writePartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath)
+{
+    return writeWholeFile(recordPath, recordBytes(record, finalPath));
+}
+
+Outcome writeRunningPartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath)
+{
+    return replaceFileUnsynced(recordPath, recordBytes(record, finalPath));
 }
 
 QString finalPathIn(const QString& recordPath)
