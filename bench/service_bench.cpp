@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "bench/benchapplication.h"
 #include "localservice/catalogue.h"
 #include "localservice/gbkcodec.h"
 #include "localservice/localserver.h"
@@ -129,24 +130,12 @@ private:
     quint16 m_port = 0;
 };
 
-// One application for the whole benchmark program, whichever benchmark asks first.
-QCoreApplication& application()
-{
-    if (QCoreApplication* running = QCoreApplication::instance())
-        return *running;
-    static int argc = 1;
-    static char name[] = "service_bench";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
 } // namespace
 
 // One whole file over a kept-alive loopback connection, as a download fetches it.
 static void BM_ServeSongFile(benchmark::State& state)
 {
-    application();
+    Qorvin::Bench::application();
     const ServiceThread service;
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, service.port());

@@ -2,6 +2,7 @@
 // mp3qorvin-cli's 300-song search against mp3qorvin-service --source archive, over a fake archive
 // that answers every request 50 ms late: first with nothing kept, then again from the service's
 // disk cache (a service started afresh), where the archive is asked nothing.
+#include "bench/benchapplication.h"
 #include "tests/e2e/serviceprocess.h"
 #include "tests/localservice/archivefixtures.h"
 
@@ -23,18 +24,6 @@ namespace {
 
 constexpr int Songs = 300;
 constexpr int ItemsFound = 40; // of 10 recordings each: more than the search needs
-
-// One application for the whole benchmark program, whichever benchmark asks first.
-QCoreApplication& application()
-{
-    if (QCoreApplication* running = QCoreApplication::instance())
-        return *running;
-    static int argc = 1;
-    static char name[] = "service_bench";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
 
 // The fake archive on a thread of its own: the benchmark waits for processes meanwhile.
 class FakeArchiveThread
@@ -123,7 +112,7 @@ std::pair<qint64, int> resultPageTimes(Test::ServiceProcess& service)
 
 void archiveSearch(benchmark::State& state, bool cached)
 {
-    application();
+    Bench::application();
     FakeArchiveThread fake;
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
