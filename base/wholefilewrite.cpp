@@ -28,7 +28,7 @@ Outcome writeWholeFile(const QString& filePath, const QByteArray& bytes)
 
 Outcome replaceFileUnsynced(const QString& filePath, const QByteArray& bytes)
 {
-    const QString newPath = filePath + QStringLiteral(".new");
+    const QString newPath = unsyncedNewPath(filePath);
     QFile file(newPath);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
@@ -46,6 +46,11 @@ Outcome replaceFileUnsynced(const QString& filePath, const QByteArray& bytes)
         return Outcome::failure(fileErrorText(filePath, error));
     }
     return Outcome::success();
+}
+
+QString unsyncedNewPath(const QString& filePath)
+{
+    return filePath + QStringLiteral(".new");
 }
 
 } // namespace Qorvin

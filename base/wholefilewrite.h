@@ -15,7 +15,10 @@ Outcome writeWholeFile(const QString& filePath, const QByteArray& bytes);
 
 // The same without waiting for the disk: the file is whole for any program that reads it after a
 // kill, but a power cut may leave the older content. For small records rewritten often, where
-// a sync each time would cost more than the work they describe.
+// a sync each time would cost more than the work they describe. The new content is written to
+// unsyncedNewPath(filePath) first: a kill between the write and the rename leaves it there, and
+// whoever removes the file removes that one too.
 Outcome replaceFileUnsynced(const QString& filePath, const QByteArray& bytes);
+QString unsyncedNewPath(const QString& filePath);
 
 } // namespace Qorvin

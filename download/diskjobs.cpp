@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "download/diskjobs.h"
 
+#include "base/wholefilewrite.h"
 #include "download/diskerror.h"
 #include "download/norenameover.h"
 #include "download/songfilename.h"
@@ -226,8 +227,10 @@ void DiskJobs::settleRecord(const QString& targetPath, const QString& finalPath)
 {
     enqueue(targetPath, [targetPath, finalPath] {
         const QString recordPath = partRecordPathFor(targetPath);
-        if (finalPathIn(recordPath) == finalPath)
+        if (finalPathIn(recordPath) == finalPath) {
             QFile::remove(recordPath);
+            QFile::remove(unsyncedNewPath(recordPath)); // left by a run killed while replacing it
+        }
     });
 }
 

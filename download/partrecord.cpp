@@ -81,6 +81,7 @@ void removePartFiles(const QString& targetPath)
 {
     QFile::remove(partPathFor(targetPath));
     QFile::remove(partRecordPathFor(targetPath));
+    QFile::remove(unsyncedNewPath(partRecordPathFor(targetPath)));
 }
 
 } // namespace Qorvin
