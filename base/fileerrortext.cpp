@@ -40,11 +40,34 @@ QString reasonFor(const QString& filePath, int systemError)
     }
 }
 
+QString readReasonFor(int systemError)
+{
+    switch (systemError) {
+    case ENOENT:
+    case ENOTDIR:
+        return u"文件不存在"_s;
+    case EACCES:
+    case EPERM:
+        return u"没有读取权限"_s;
+    case EISDIR:
+        return u"这是一个文件夹，不是文件"_s;
+    case EIO:
+        return u"磁盘读取出错"_s;
+    default:
+        return u"无法读取文件（"_s + qt_error_string(systemError) + u"）"_s;
+    }
+}
+
 } // namespace
 
 QString fileErrorText(const QString& filePath, int systemError)
 {
     return reasonFor(filePath, systemError) + u"："_s + QDir::toNativeSeparators(filePath);
+}
+
+QString fileReadErrorText(const QString& filePath, int systemError)
+{
+    return readReasonFor(systemError) + u"："_s + QDir::toNativeSeparators(filePath);
 }
 
 } // namespace Qorvin

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Why a file could not be written, in the program's language, with the path it concerns.
+// Why a file could not be written or read, in the program's language, with the path it concerns.
 #pragma once
 
 #include <QString>
@@ -10,5 +10,8 @@ namespace Qorvin {
 // path itself are looked at first (a missing folder, a folder in the file's place); otherwise
 // systemError (the errno of the failed call) names the reason.
 QString fileErrorText(const QString& filePath, int systemError);
+
+// The reason reading filePath failed, e.g. "没有读取权限：/home/u/queue.json".
+QString fileReadErrorText(const QString& filePath, int systemError);
 
 } // namespace Qorvin

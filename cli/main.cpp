@@ -58,8 +58,7 @@ int reportSongs(const CliOptions& options, const QList<DownloadRequest>& songs, 
     if (!options.m3uFile.isEmpty()) {
         const Outcome written = writePlaylist(options.m3uFile, remotePlaylistEntries(songs));
         if (!written.ok)
-            exitCode = fail(ExitFailure, u"无法写入播放列表 "_s + QDir::toNativeSeparators(options.m3uFile) +
-                                             u": "_s + written.errorString);
+            exitCode = fail(ExitFailure, u"无法写入播放列表："_s + written.errorString);
     }
     if (!options.quiet)
         printTo(stderr, u"共 %1 首歌，结果页已写入 %2\n"_s.arg(entries.size())

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "download/playlist.h"
 
+#include "base/wholefilewrite.h"
 #include "download/songfilename.h"
-
-#include <QSaveFile>
 
 namespace Qorvin {
 
@@ -32,14 +31,7 @@ QByteArray playlistBytes(const QList<PlaylistEntry>& entries)
 
 Outcome writePlaylist(const QString& filePath, const QList<PlaylistEntry>& entries)
 {
-    QSaveFile file(filePath);
-    // Unbuffered: a write that fails only in the flush at commit would be committed cut short.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {false, QStringLiteral("无法创建播放列表 %1：%2").arg(filePath, file.errorString())};
-    const QByteArray bytes = playlistBytes(entries);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return {false, QStringLiteral("无法写入播放列表 %1：%2").arg(filePath, file.errorString())};
-    return {true, {}};
+    return writeWholeFile(filePath, playlistBytes(entries));
 }
 
 QList<PlaylistEntry> remotePlaylistEntries(const QList<DownloadRequest>& songs)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "download/queuestore.h"
 
+#include "base/openforreading.h"
 #include "base/wholefilewrite.h"
 
 #include <QDateTime>
@@ -155,9 +156,9 @@ StoreReading inspectQueueStore(const QString& filePath)
         reading.state = StoreState::Missing;
         return reading;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (const Outcome opened = openForReading(file, filePath); !opened.ok) {
         reading.state = StoreState::Unreadable;
-        reading.problem = QStringLiteral("无法读取下载列表 %1：%2").arg(shown, file.errorString());
+        reading.problem = opened.errorString;
         return reading;
     }
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll());

@@ -2,6 +2,7 @@
 #include "download/songtags.h"
 
 #include "base/gbktext.h"
+#include "base/openforreading.h"
 #include "download/songtitle.h"
 
 #include <QFile>
@@ -199,9 +200,9 @@ QByteArray paddedTag(const QByteArray& tag, qint64 totalBytes)
 
 Outcome planSongTags(const QString& path, const SongTagValues& values, SongTagPlan* plan)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("无法读取 %1（%2）").arg(path, file.errorString())};
+    QFile file;
+    if (const Outcome opened = openForReading(file, path); !opened.ok)
+        return opened;
     const qint64 length = file.size();
     if (length == 0)
         return {false, QStringLiteral("文件是空的")};

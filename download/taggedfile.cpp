@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "download/taggedfile.h"
 
+#include "base/fileerrortext.h"
+#include "base/openforreading.h"
 #include "download/writeback.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <linux/falloc.h>
@@ -22,19 +23,11 @@ constexpr qint64 CopyChunkBytes = 1 << 20;
 // Room left in a copied tag, so that a player can edit it later without moving the audio.
 constexpr qint64 CopyPaddingBytes = 1024;
 
-QString systemError(int errorNumber)
+// The errno of a failed QFile or QSaveFile call, which reach the system without touching it after;
+// EIO when none was set.
+int lastError()
 {
-    return QString::fromLocal8Bit(std::strerror(errorNumber));
-}
-
-QString readError(const QString& path, const QString& reason)
-{
-    return QStringLiteral("无法读取 %1（%2）").arg(path, reason);
-}
-
-QString writeError(const QString& path, const QString& reason)
-{
-    return QStringLiteral("无法写入 %1（%2）").arg(path, reason);
+    return errno != 0 ? errno : EIO;
 }
 
 // The tag written over the file's old one, with blocks inserted before the audio when it needs more
@@ -43,8 +36,9 @@ QString writeError(const QString& path, const QString& reason)
 Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupported)
 {
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return {false, writeError(path, file.errorString())};
+        return Outcome::failure(fileErrorText(path, lastError()));
     const int handle = file.handle();
     qint64 room = plan.audioStart;
     if (plan.tag.size() > room) {
@@ -56,7 +50,7 @@ Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupport
         const qint64 inserted = (plan.tag.size() - room + block - 1) / block * block;
         if (::fallocate(handle, FALLOC_FL_INSERT_RANGE, 0, inserted) != 0) {
             *unsupported = errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS;
-            return {false, writeError(path, systemError(errno))};
+            return Outcome::failure(fileErrorText(path, errno));
         }
         room += inserted;
     }
@@ -64,21 +58,23 @@ Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupport
     const qint64 audioEnd = plan.audioEnd - plan.audioStart + room;
     if (::pwrite(handle, head.constData(), size_t(head.size()), 0) != head.size() ||
         ::ftruncate(handle, audioEnd) != 0)
-        return {false, writeError(path, systemError(errno))};
+        return Outcome::failure(fileErrorText(path, errno));
     if (const int error = syncFileData(handle); error != 0)
-        return {false, writeError(path, systemError(error))};
+        return Outcome::failure(fileErrorText(path, error));
     return Outcome::success();
 }
 
 Outcome writeCopy(const QString& sourcePath, const QString& taggedPath, const SongTagPlan& plan)
 {
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly))
-        return {false, readError(sourcePath, source.errorString())};
+    QFile source;
+    if (const Outcome opened = openForReading(source, sourcePath); !opened.ok)
+        return opened;
     QSaveFile tagged(taggedPath);
+    errno = 0;
     const QByteArray head = paddedTag(plan.tag, plan.tag.size() + CopyPaddingBytes);
-    if (!tagged.open(QIODevice::WriteOnly) || tagged.write(head) != head.size() || !tagged.flush())
-        return {false, writeError(taggedPath, tagged.errorString())};
+    // Unbuffered: a write that fails only in the flush at commit would be committed cut short.
+    if (!tagged.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || tagged.write(head) != head.size())
+        return Outcome::failure(fileErrorText(taggedPath, lastError()));
     // The kernel copies the audio from file to file, without passing it through this process, where
     // the file systems let it; through a buffer where not.
     loff_t from = plan.audioStart;
@@ -90,18 +86,19 @@ Outcome writeCopy(const QString& sourcePath, const QString& taggedPath, const So
             break;
         left -= copied;
     }
+    errno = 0;
     if (left > 0 && !source.seek(from))
-        return {false, readError(sourcePath, source.errorString())};
+        return Outcome::failure(fileReadErrorText(sourcePath, lastError()));
     QByteArray chunk;
     for (; left > 0; left -= chunk.size()) {
         chunk = source.read(qMin(left, CopyChunkBytes));
         if (chunk.isEmpty())
-            return {false, readError(sourcePath, source.errorString())};
+            return Outcome::failure(fileReadErrorText(sourcePath, lastError()));
         if (tagged.write(chunk) != chunk.size())
-            return {false, writeError(taggedPath, tagged.errorString())};
+            return Outcome::failure(fileErrorText(taggedPath, lastError()));
     }
     if (!tagged.commit())
-        return {false, writeError(taggedPath, tagged.errorString())};
+        return Outcome::failure(fileErrorText(taggedPath, lastError()));
     return Outcome::success();
 }
 
@@ -116,13 +113,13 @@ Outcome tagSongFile(const QString& partPath, const QString& taggedPath, const So
     const QByteArray part = QFile::encodeName(partPath);
     const QByteArray tagged = QFile::encodeName(taggedPath);
     if (::rename(part.constData(), tagged.constData()) != 0)
-        return {false, writeError(taggedPath, systemError(errno))};
+        return Outcome::failure(fileErrorText(taggedPath, errno));
     bool unsupported = false;
     const Outcome inPlace = tagInPlace(taggedPath, plan, &unsupported);
     if (inPlace.ok || !unsupported)
         return inPlace;
     if (::rename(tagged.constData(), part.constData()) != 0)
-        return {false, writeError(partPath, systemError(errno))};
+        return Outcome::failure(fileErrorText(partPath, errno));
     return writeCopy(partPath, taggedPath, plan);
 }
 
