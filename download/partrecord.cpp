@@ -2,6 +2,7 @@
 #include "download/partrecord.h"
 
 #include "base/wholefilewrite.h"
+#include "download/taggedfile.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -80,6 +81,7 @@ QString finalPathIn(const QString& recordPath)
 void removePartFiles(const QString& targetPath)
 {
     QFile::remove(partPathFor(targetPath));
+    QFile::remove(taggedCopyPathFor(targetPath)); // left by a run killed while it tagged the song
     QFile::remove(partRecordPathFor(targetPath));
     QFile::remove(unsyncedNewPath(partRecordPathFor(targetPath)));
 }

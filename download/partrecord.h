@@ -37,7 +37,7 @@ Outcome writeRunningPartRecord(const QString& recordPath, const PartRecord& reco
 // The final name the record holds; empty while the download is unfinished.
 QString finalPathIn(const QString& recordPath);
 
-// Removes the part file and its record.
+// Removes the part file, its record and a tagged copy a killed run left.
 void removePartFiles(const QString& targetPath);
 
 } // namespace Qorvin

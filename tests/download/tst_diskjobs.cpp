@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "download/diskjobs.h"
 #include "download/partrecord.h"
+#include "download/taggedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,6 +112,7 @@ void TestDiskJobs::jobsOfOneSongStayInOrder()
     QTemporaryDir folder;
     const QString target = QDir(folder.path()).filePath(u"a.mp3"_s);
     QVERIFY(writeFile(partPathFor(target), "ID3"));
+    QVERIFY(writeFile(taggedCopyPathFor(target), "ID3")); // a run killed while tagging
 
     DiskJobs jobs;
     const PartRecord last{u"http://a.example/2"_s, {}, "Mon, 07 Dec 2026 10:00:00 GMT", 200};
@@ -128,6 +130,7 @@ void TestDiskJobs::jobsOfOneSongStayInOrder()
     QCOMPARE(stored.url, removedLast ? QString() : last.url);
     QCOMPARE(stored.expectedSize, removedLast ? -1 : last.expectedSize);
     QVERIFY(!QFileInfo::exists(partPathFor(target)));
+    QVERIFY(!QFileInfo::exists(taggedCopyPathFor(target)));
 }
 
 QTEST_GUILESS_MAIN(TestDiskJobs)
