@@ -35,6 +35,11 @@ QString reasonFor(const QString& filePath, int systemError)
     case ENOENT:
     case ENOTDIR:
         return u"文件夹不存在"_s;
+    case EIO:
+        return u"磁盘写入出错"_s;
+    case EMFILE:
+    case ENFILE:
+        return u"同时打开的文件太多"_s;
     default:
         return u"无法写入文件（"_s + qt_error_string(systemError) + u"）"_s;
     }
@@ -53,6 +58,9 @@ QString readReasonFor(int systemError)
         return u"这是一个文件夹，不是文件"_s;
     case EIO:
         return u"磁盘读取出错"_s;
+    case EMFILE:
+    case ENFILE:
+        return u"同时打开的文件太多"_s;
     default:
         return u"无法读取文件（"_s + qt_error_string(systemError) + u"）"_s;
     }
