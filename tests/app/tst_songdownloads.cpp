@@ -215,6 +215,7 @@ private slots:
     void mouseOnLink();
     void quitQuestion_data();
     void quitQuestion();
+    void unusableFolderRefusedBeforeAnyRequest();
 
     void listAndPanelFollowQueue();
 
@@ -402,6 +403,22 @@ void TestSongDownloads::quitQuestion()
     if (downloading && !closes)
         QCOMPARE(t.queue.items().at(0).state, DownloadState::Downloading);
     window.reset();
+}
+
+void TestSongDownloads::unusableFolderRefusedBeforeAnyRequest()
+{
+    ResultViewUnderTest view;
+    // A file stands where the download folder would be made.
+    QFile taken(view.t.folder.filePath(QStringLiteral("songs")));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+
+    QString told;
+    answerNextMessageBox(QMessageBox::Ok, &told);
+    view.downloads->download(songsAt({m_server.songLink(1), m_server.songLink(2)}));
+    QVERIFY2(told.startsWith(QStringLiteral("无法把歌曲下载到文件夹")), qPrintable(told));
+    QVERIFY2(told.endsWith(QStringLiteral("这个路径是一个文件")), qPrintable(told));
+    QVERIFY(view.t.queue.items().isEmpty()); // said once, and no song was asked for
 }
 
 void TestSongDownloads::listAndPanelFollowQueue()
