@@ -3,7 +3,10 @@
 #include "download/taggedfile.h"
 #include "tests/download/tagreading.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +16,9 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/urllinkframe.h>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 using namespace Qorvin;
 using namespace Qorvin::Test;
@@ -114,6 +120,7 @@ class TestSongTags : public QObject
 private slots:
     void writesTheRowIntoARepairedTag_data();
     void writesTheRowIntoARepairedTag();
+    void copyCutShortByAFullDiskIsRefused();
 };
 
 void TestSongTags::writesTheRowIntoARepairedTag_data()
@@ -198,6 +205,45 @@ void TestSongTags::writesTheRowIntoARepairedTag()
     QCOMPARE(tags.comments, comments);
     QCOMPARE(tags.links, 0);
     QCOMPARE(tags.pictures, fixture == Fixture::Cover ? 1 : 0);
+}
+
+void TestSongTags::copyCutShortByAFullDiskIsRefused()
+{
+    if (::geteuid() != 0)
+        QSKIP("A small tmpfs needs root: the full disk is not tried here.");
+    QTemporaryDir dir;
+    const QString disk = dir.filePath(u"disk"_s);
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s, u"tmpfs"_s, disk}) != 0)
+        QSKIP("tmpfs cannot be mounted here.");
+    const auto unmount = qScopeGuard([&disk] { QProcess::execute(u"umount"_s, {disk}); });
+
+    // A song of many frames; the disk is then filled so that the copy runs out of room inside its
+    // last block, where only the final few bytes are left to write.
+    const QString source = QDir(disk).filePath(u"song.mp3.part"_s);
+    QFile song(source);
+    QVERIFY(song.open(QIODevice::WriteOnly));
+    for (int copy = 0; copy < 40; ++copy)
+        song.write(audioBytes());
+    song.close();
+    constexpr qint64 Block = 4096;
+    const qint64 needed = song.size() + 2 * 1024; // the audio, the tag and its padding
+    struct statvfs room
+    {
+    };
+    QVERIFY(::statvfs(QFile::encodeName(disk).constData(), &room) == 0);
+    const qint64 free = qint64(room.f_bavail) * qint64(room.f_frsize);
+    const qint64 leave = needed / Block * Block; // a block short
+    QFile filler(QDir(disk).filePath(u"filler"_s));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    QCOMPARE(filler.write(QByteArray(free - leave, 'x')), free - leave);
+    filler.close();
+
+    const QString tagged = QDir(disk).filePath(u"song.mp3.tagging"_s);
+    const Outcome result = writeTaggedCopy(source, tagged, {u"水调歌头 - 苏轼"_s, u"宋词"_s, 1});
+    QVERIFY2(!result.ok, "a copy without its last bytes was kept");
+    QVERIFY2(result.errorString.startsWith(u"磁盘已满："_s), qPrintable(result.errorString));
+    QVERIFY(!QFile::exists(tagged));
 }
 
 QTEST_GUILESS_MAIN(TestSongTags)
