@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "localservice/archivecache.h"
 
+#include "base/wholefilewrite.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -71,10 +72,9 @@ bool ArchiveCache::store(const QUrl& address, const QByteArray& body, QString* e
         m_bytes = sizeOnDisk();
     const QString path = pathOf(address);
     const qint64 replaced = QFileInfo(path).exists() ? QFileInfo(path).size() : 0;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
+    if (const Outcome written = writeWholeFile(path, body); !written.ok) {
         if (error)
-            *error = u"无法写入缓存文件："_s + file.errorString();
+            *error = u"无法写入缓存文件："_s + written.errorString;
         return false;
     }
     m_bytes += body.size() - replaced;

@@ -56,7 +56,7 @@ add_library(qorvin_localservice_server STATIC
   localserver.cpp localserver.h)
 target_link_libraries(qorvin_localservice_server
   PUBLIC Qt6::Core Qt6::Network qorvin_localservice_pages qorvin_localservice_audio
-  PRIVATE ${QORVIN_HTTP_PARSER_LIBRARY} qorvin_options)
+  PRIVATE ${QORVIN_HTTP_PARSER_LIBRARY} qorvin_base qorvin_options)
 target_include_directories(qorvin_localservice_server SYSTEM PRIVATE ${QORVIN_HTTP_PARSER_INCLUDE_DIR})
 
 add_executable(mp3qorvin-service main.cpp)

@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "resultpage/resultpagewriter.h"
 
-#include "base/fileerrortext.h"
 #include "base/gbktext.h"
+#include "base/wholefilewrite.h"
 #include "crawlstate/queryurl.h"
 #include "resultpage/resultpagetemplate.h"
 
-#include <QSaveFile>
-
-#include <cerrno>
 #include <initializer_list>
 #include <optional>
 
@@ -170,16 +167,8 @@ Outcome ResultPageWriter(const QString& filePath, const QString& keyword, const 
         return {false, QStringLiteral("系统缺少 GBK 文字转换")};
     const QByteArray bytes = buildPage(page, keyword, titles, links);
 
-    // The new page is written beside the old one and renamed over it only when complete; unbuffered,
-    // since a write that fails only in the flush at commit would be committed cut short. errno is
-    // read right after the call that failed, before anything else can change it.
-    QSaveFile file(filePath);
-    errno = 0;
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                         file.write(bytes) == bytes.size() && file.commit();
-    if (!written)
-        return {false, fileErrorText(filePath, errno)};
-    return {true, {}};
+    // The new page is written beside the old one and renamed over it only when complete.
+    return writeWholeFile(filePath, bytes);
 }
 
 } // namespace Qorvin
