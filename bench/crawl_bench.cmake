@@ -4,6 +4,5 @@ if(TARGET qorvin_windowdriver AND TARGET mp3qorvin-service)
   add_executable(crawl_bench crawl_bench.cpp virtualdisplay.cpp virtualdisplay.h
     ${CMAKE_SOURCE_DIR}/tests/e2e/serviceprocess.cpp)
   target_link_libraries(crawl_bench PRIVATE benchmark::benchmark qorvin_windowdriver qorvin_options)
-  target_compile_definitions(crawl_bench PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
-  add_dependencies(crawl_bench mp3qorvin-service)
+  qorvin_uses_programs(crawl_bench SERVICE)
 endif()

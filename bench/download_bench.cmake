@@ -2,6 +2,5 @@
 if(TARGET qorvin_download AND TARGET mp3qorvin-service)
   add_executable(download_bench download_bench.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/serviceprocess.cpp)
   target_link_libraries(download_bench PRIVATE benchmark::benchmark qorvin_download qorvin_options)
-  target_compile_definitions(download_bench PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
-  add_dependencies(download_bench mp3qorvin-service)
+  qorvin_uses_programs(download_bench SERVICE)
 endif()

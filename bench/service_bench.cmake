@@ -5,6 +5,4 @@ add_executable(service_bench ${CMAKE_CURRENT_SOURCE_DIR}/service_bench.cpp ${CMA
   ${CMAKE_CURRENT_SOURCE_DIR}/service_bench_archive.cpp
   ${CMAKE_SOURCE_DIR}/tests/localservice/fakearchive.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/serviceprocess.cpp)
 target_link_libraries(service_bench PRIVATE qorvin_localservice_server benchmark::benchmark_main qorvin_options)
-target_compile_definitions(service_bench PRIVATE
-  QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
-add_dependencies(service_bench mp3qorvin-service mp3qorvin-cli)
+qorvin_uses_programs(service_bench SERVICE CLI)

@@ -43,6 +43,21 @@ function(qorvin_add_test)
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
 
+# Lets a test or benchmark start the project's programs by path: QORVIN_SERVICE_PROGRAM for
+# SERVICE, QORVIN_CLI_PROGRAM for CLI; each program is built before it.
+#   qorvin_uses_programs(target [SERVICE] [CLI])
+function(qorvin_uses_programs target)
+  cmake_parse_arguments(P "SERVICE;CLI" "" "" ${ARGN})
+  if(P_SERVICE)
+    target_compile_definitions(${target} PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
+    add_dependencies(${target} mp3qorvin-service)
+  endif()
+  if(P_CLI)
+    target_compile_definitions(${target} PRIVATE QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
+    add_dependencies(${target} mp3qorvin-cli)
+  endif()
+endfunction()
+
 # Installs a man page or a changelog gzip-compressed without a time stamp, as Debian keeps them.
 #   qorvin_install_gzipped(FILE path DESTINATION dir)
 function(qorvin_install_gzipped)

@@ -10,9 +10,7 @@ qorvin_add_test(NAME tst_cli_crawl LABEL e2e
   SOURCES ${cli_test_dir}/tst_cli_crawl.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cliprocess.h
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
   LIBS Qt6::Network)
-target_compile_definitions(tst_cli_crawl PRIVATE
-  QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
-add_dependencies(tst_cli_crawl mp3qorvin-service mp3qorvin-cli)
+qorvin_uses_programs(tst_cli_crawl SERVICE CLI)
 
 
 # The command line's downloads killed, refused, cut short and crowded; the service's own file maker
@@ -21,6 +19,4 @@ qorvin_add_test(NAME tst_cli_downloadfaults LABEL e2e TIMEOUT 300
   SOURCES ${cli_test_dir}/tst_cli_downloadfaults.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cliprocess.h
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
   LIBS Qt6::Network qorvin_localservice_audio)
-target_compile_definitions(tst_cli_downloadfaults PRIVATE
-  QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
-add_dependencies(tst_cli_downloadfaults mp3qorvin-service mp3qorvin-cli)
+qorvin_uses_programs(tst_cli_downloadfaults SERVICE CLI)

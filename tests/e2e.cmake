@@ -8,13 +8,13 @@ add_library(qorvin_e2e_fixture STATIC
   ${e2e_dir}/e2efixture.cpp ${e2e_dir}/e2efixture.h
   ${e2e_dir}/serviceprocess.cpp ${e2e_dir}/serviceprocess.h)
 target_link_libraries(qorvin_e2e_fixture PUBLIC qorvin_windowdriver Qt6::Test PRIVATE qorvin_options)
-target_compile_definitions(qorvin_e2e_fixture PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
+# The fixture starts the service program; every test that links it is built after the program.
+qorvin_uses_programs(qorvin_e2e_fixture SERVICE)
 
 # Each program writes result.htm beside itself, so each gets a folder of its own.
 function(qorvin_add_e2e_test name)
   qorvin_add_test(NAME ${name} SOURCES ${e2e_dir}/${name}.cpp ${ARGN} LIBS qorvin_e2e_fixture LABEL e2e)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/e2e/${name})
-  add_dependencies(${name} mp3qorvin-service)
 endfunction()
 
 qorvin_add_e2e_test(tst_e2e_crawl)
@@ -23,5 +23,4 @@ qorvin_add_e2e_test(tst_e2e_stallingservice)
 
 # The window and the command line on the same service: the same requests and the same page.
 qorvin_add_e2e_test(tst_e2e_clisameness ${e2e_dir}/cliprocess.h)
-target_compile_definitions(tst_e2e_clisameness PRIVATE QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
-add_dependencies(tst_e2e_clisameness mp3qorvin-cli)
+qorvin_uses_programs(tst_e2e_clisameness CLI)

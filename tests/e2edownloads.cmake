@@ -12,7 +12,6 @@ foreach(variant plain dropped)
   qorvin_add_test(NAME ${name} SOURCES ${e2e_downloads_dir}/tst_e2e_downloads.cpp
     LIBS qorvin_e2e_fixture qorvin_localservice_audio qorvin_download PkgConfig::QORVIN_TAGLIB LABEL e2e TIMEOUT 600)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/e2e/${name})
-  add_dependencies(${name} mp3qorvin-service)
   if(variant STREQUAL "dropped")
     # A cut near a third of the smallest file: every song is resumed once.
     target_compile_definitions(${name} PRIVATE QORVIN_E2E_DROP_AFTER_BYTES=700000)

@@ -31,8 +31,7 @@ qorvin_add_test(NAME tst_ls_fileserving LABEL e2e
 qorvin_add_test(NAME tst_ls_httpconnection LABEL e2e
   SOURCES ${localservice_test_dir}/tst_httpconnection.cpp ${localservice_test_dir}/httpexchange.h
   LIBS qorvin_localservice_server)
-target_compile_definitions(tst_ls_httpconnection PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
-add_dependencies(tst_ls_httpconnection mp3qorvin-service)
+qorvin_uses_programs(tst_ls_httpconnection SERVICE)
 
 # Records from the Internet Archive, against a fake archive in the test's own event loop.
 qorvin_add_test(NAME tst_ls_archivesource LABEL e2e
@@ -45,8 +44,7 @@ qorvin_add_test(NAME tst_ls_archivesource LABEL e2e
 qorvin_add_test(NAME tst_ls_connectionfaults LABEL e2e
   SOURCES ${localservice_test_dir}/tst_connectionfaults.cpp ${localservice_test_dir}/httpexchange.h
   LIBS qorvin_localservice_server)
-target_compile_definitions(tst_ls_connectionfaults PRIVATE QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>")
-add_dependencies(tst_ls_connectionfaults mp3qorvin-service)
+qorvin_uses_programs(tst_ls_connectionfaults SERVICE)
 
 # The command line against the service's archive source over the fake archive.
 qorvin_add_test(NAME tst_ls_archivecli LABEL e2e
@@ -55,9 +53,7 @@ qorvin_add_test(NAME tst_ls_archivecli LABEL e2e
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cliprocess.h
   ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/serviceprocess.h
   LIBS qorvin_localservice_pages Qt6::Network)
-target_compile_definitions(tst_ls_archivecli PRIVATE
-  QORVIN_SERVICE_PROGRAM="$<TARGET_FILE:mp3qorvin-service>" QORVIN_CLI_PROGRAM="$<TARGET_FILE:mp3qorvin-cli>")
-add_dependencies(tst_ls_archivecli mp3qorvin-service mp3qorvin-cli)
+qorvin_uses_programs(tst_ls_archivecli SERVICE CLI)
 
 # The window against the service's archive source over the fake archive.
 if(QORVIN_BUILD_GUI)
@@ -67,5 +63,4 @@ if(QORVIN_BUILD_GUI)
     LIBS qorvin_e2e_fixture qorvin_localservice_pages)
   set_target_properties(tst_ls_archivewindow PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/localservice/tst_ls_archivewindow)
-  add_dependencies(tst_ls_archivewindow mp3qorvin-service)
 endif()
