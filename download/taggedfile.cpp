@@ -6,7 +6,6 @@
 #include "download/writeback.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -64,16 +63,12 @@ Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupport
     return Outcome::success();
 }
 
-Outcome writeCopy(const QString& sourcePath, const QString& taggedPath, const SongTagPlan& plan)
+Outcome copyAudioAfterHead(QFile& source, QFile& tagged, const SongTagPlan& plan)
 {
-    QFile source;
-    if (const Outcome opened = openForReading(source, sourcePath); !opened.ok)
-        return opened;
-    QSaveFile tagged(taggedPath);
-    errno = 0;
+    const QString taggedPath = tagged.fileName();
     const QByteArray head = paddedTag(plan.tag, plan.tag.size() + CopyPaddingBytes);
-    // Unbuffered: a write that fails only in the flush at commit would be committed cut short.
-    if (!tagged.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || tagged.write(head) != head.size())
+    errno = 0;
+    if (tagged.write(head) != head.size())
         return Outcome::failure(fileErrorText(taggedPath, lastError()));
     // The kernel copies the audio from file to file, without passing it through this process, where
     // the file systems let it; through a buffer where not.
@@ -88,18 +83,37 @@ Outcome writeCopy(const QString& sourcePath, const QString& taggedPath, const So
     }
     errno = 0;
     if (left > 0 && !source.seek(from))
-        return Outcome::failure(fileReadErrorText(sourcePath, lastError()));
+        return Outcome::failure(fileReadErrorText(source.fileName(), lastError()));
     QByteArray chunk;
     for (; left > 0; left -= chunk.size()) {
         chunk = source.read(qMin(left, CopyChunkBytes));
         if (chunk.isEmpty())
-            return Outcome::failure(fileReadErrorText(sourcePath, lastError()));
+            return Outcome::failure(fileReadErrorText(source.fileName(), lastError()));
         if (tagged.write(chunk) != chunk.size())
             return Outcome::failure(fileErrorText(taggedPath, lastError()));
     }
-    if (!tagged.commit())
-        return Outcome::failure(fileErrorText(taggedPath, lastError()));
+    if (const int error = syncFileData(tagged.handle()); error != 0)
+        return Outcome::failure(fileErrorText(taggedPath, error));
     return Outcome::success();
+}
+
+// The copy is written under taggedPath itself, a name only this program uses for a song being
+// tagged: a run killed meanwhile leaves it there, where the next tagging replaces it and removing
+// the song's part files removes it. Unbuffered, so that every failed write is seen.
+Outcome writeCopy(const QString& sourcePath, const QString& taggedPath, const SongTagPlan& plan)
+{
+    QFile source(sourcePath);
+    if (const Outcome opened = openForReading(source, sourcePath); !opened.ok)
+        return opened;
+    QFile tagged(taggedPath);
+    errno = 0;
+    if (!tagged.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return Outcome::failure(fileErrorText(taggedPath, lastError()));
+    const Outcome copied = copyAudioAfterHead(source, tagged, plan);
+    tagged.close();
+    if (!copied.ok)
+        tagged.remove();
+    return copied;
 }
 
 } // namespace

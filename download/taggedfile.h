@@ -19,7 +19,7 @@ namespace Qorvin {
 // the disk failed while the file was being changed.
 Outcome tagSongFile(const QString& partPath, const QString& taggedPath, const SongTagValues& values);
 
-// Writes taggedPath (through a temporary file, synced) as the MP3 at sourcePath with the tag it
+// Writes taggedPath (synced; removed again when it cannot be written whole) as the MP3 at sourcePath with the tag it
 // should have, and leaves sourcePath as it was.
 Outcome writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values);
 
