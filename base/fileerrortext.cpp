@@ -61,6 +61,11 @@ QString writeReasonFor(const QString& filePath, int systemError)
 
 } // namespace
 
+QString writeReasonText(int systemError)
+{
+    return systemReason(systemError, Access::Writing);
+}
+
 QString fileErrorText(const QString& filePath, int systemError)
 {
     return writeReasonFor(filePath, systemError) + u"："_s + QDir::toNativeSeparators(filePath);

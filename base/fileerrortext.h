@@ -11,6 +11,9 @@ namespace Qorvin {
 // systemError (the errno of the failed call) names the reason.
 QString fileErrorText(const QString& filePath, int systemError);
 
+// The reason alone, for writing into a place that is not a single file (a folder): "磁盘已满".
+QString writeReasonText(int systemError);
+
 // The reason reading filePath failed, e.g. "没有读取权限：/home/u/queue.json".
 QString fileReadErrorText(const QString& filePath, int systemError);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "download/downloadtransfer.h"
 
+#include "base/fileerrortext.h"
 #include "download/directhttpreply.h"
 #include "download/diskerror.h"
 #include "download/httpanswer.h"
@@ -113,7 +114,7 @@ void DownloadTransfer::beginAttempt()
     if (!folder.exists()) {
         if (const int error = makeFolderPath(m_folder); error != 0)
             return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
-                            .arg(QDir::toNativeSeparators(m_folder), qt_error_string(error)));
+                            .arg(QDir::toNativeSeparators(m_folder), writeReasonText(error)));
     }
 
     // A part file there is opened now, to be continued; a new one is made with the first bytes, so

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "download/folderreadiness.h"
 
+#include "base/fileerrortext.h"
 #include "download/makefolder.h"
 
 #include <QDir>
@@ -16,21 +17,10 @@ namespace {
 
 QString reasonFor(int error)
 {
-    switch (error) {
-    case ENOTDIR:
-    case EEXIST:
+    // makeFolderPath meets a file where a folder of the path should be.
+    if (error == ENOTDIR || error == EEXIST)
         return QStringLiteral("这个路径是一个文件");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入权限");
-    case EROFS:
-        return QStringLiteral("磁盘只能读不能写");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘已满");
-    default:
-        return qt_error_string(error);
-    }
+    return writeReasonText(error);
 }
 
 } // namespace
