@@ -136,7 +136,6 @@ void TestConnectionFaults::halfClosedClientGetsEveryAnswer_data()
 {
     QTest::addColumn<QByteArray>("requests");
     QTest::addColumn<int>("answers");
-    QTest::newRow("a page answered later") << getRequest("/list/dj.html") << 1;
     QTest::newRow("pages then a file going out slowly")
         << getRequest("/") + getRequest("/list/dj.html") + getRequest("/a/3.mp3", "Range: bytes=0-199999\r\n")
         << 3;
