@@ -3,6 +3,7 @@
 // out, Ctrl-C, a service out of reach and one that fails now and then.
 #include "tests/e2e/cliprocess.h"
 #include "tests/e2e/serviceprocess.h"
+#include "tests/filecontents.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,12 +24,6 @@ using namespace Qorvin::Test;
 namespace {
 
 const QByteArray SushiQuery = "tn=baidump3&word=%CB%D5%E9%F8&pn=";
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Rows of a result page: 140 lines and 7 more per song; -1 when it is not of that shape.
 int resultRows(const QByteArray& page)

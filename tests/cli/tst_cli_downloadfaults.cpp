@@ -6,6 +6,7 @@
 #include "localservice/songaudio.h"
 #include "tests/e2e/cliprocess.h"
 #include "tests/e2e/serviceprocess.h"
+#include "tests/filecontents.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,12 +33,6 @@ namespace {
 constexpr int WaitMs = 60'000;
 // Without tags: the files are compared byte for byte with the service's.
 const QStringList Search{u"search"_s, u"苏轼"_s, u"-n"_s, u"3"_s, u"-q"_s, u"--no-tags"_s, u"--download"_s};
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The song file names and ids of the "N. title  link" lines a run printed.
 QHash<QString, qint64> songFiles(const QByteArray& out)

@@ -6,6 +6,7 @@
 #include "download/downloadqueue.h"
 #include "download/downloadtiming.h"
 #include "localservice/localserver.h"
+#include "tests/filecontents.h"
 
 #include <QCryptographicHash>
 #include <QEventLoop>
@@ -93,18 +94,6 @@ inline QByteArray fileSha256(const QString& path)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(&file);
     return hash.result().toHex();
-}
-
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // A server whose every answer is written by the test: answer(n, request line) gives the whole

@@ -2,6 +2,7 @@
 #include "download/diskjobs.h"
 #include "download/partrecord.h"
 #include "download/taggedfile.h"
+#include "tests/filecontents.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,18 +15,6 @@ using namespace Qorvin;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -86,7 +75,7 @@ void TestDiskJobs::songsFinishedTogetherKeepTheirOwnFiles()
     for (auto outcome = outcomes.cbegin(); outcome != outcomes.cend(); ++outcome) {
         QVERIFY2(outcome->ok, qPrintable(outcome->reason));
         finalPaths.insert(outcome->finalPath);
-        QCOMPARE(fileBytes(outcome->finalPath), contentOf.value(outcome.key()));
+        QCOMPARE(readFile(outcome->finalPath), contentOf.value(outcome.key()));
         // The record names the final file until the song is stored as complete.
         QCOMPARE(finalPathIn(partRecordPathFor(targetOf.value(outcome.key()))), outcome->finalPath);
         jobs.settleRecord(targetOf.value(outcome.key()), outcome->finalPath);
@@ -94,7 +83,7 @@ void TestDiskJobs::songsFinishedTogetherKeepTheirOwnFiles()
     jobs.waitForDone();
     QCOMPARE(finalPaths.size(), targets.size());
     for (const QString& name : existing)
-        QCOMPARE(fileBytes(dir.filePath(name)), "old " + name.toUtf8());
+        QCOMPARE(readFile(dir.filePath(name)), "old " + name.toUtf8());
     QCOMPARE(dir.entryList(QDir::Files).size(), existing.size() + targets.size()); // no part, no record
 }
 

@@ -95,7 +95,7 @@ void TestDownloadFinish::userActsWhileRenaming()
         const QString numbered = m_dir->filePath(u"终 (2).mp3"_s);
         QCOMPARE(fileSha256(numbered), sha256(serviceBytes(m_network, url)));
         const QJsonArray completed =
-            QJsonDocument::fromJson(fileBytes(m_dir->filePath(u"store/downloads.json"_s)))[u"completed"]
+            QJsonDocument::fromJson(readFile(m_dir->filePath(u"store/downloads.json"_s)))[u"completed"]
                 .toArray();
         QCOMPARE(completed.size(), 1);
         QCOMPARE(completed.at(0)[u"path"].toString(), numbered);
@@ -137,7 +137,7 @@ void TestDownloadFinish::partStaysLockedThroughRetryWait()
 
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Done);
-    QCOMPARE(fileBytes(m_dir->filePath(u"候.mp3"_s)), body);
+    QCOMPARE(readFile(m_dir->filePath(u"候.mp3"_s)), body);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadFinish)

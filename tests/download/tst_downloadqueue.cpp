@@ -92,7 +92,7 @@ void TestDownloadQueue::batchEqualsTheServiceAndWritesItsPlaylist()
         QCOMPARE(item.bytesReceived, expected.size());
     }
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 5); // the songs and the playlist, no part files
-    QCOMPARE(fileBytes(result.playlistPath), "#EXTM3U\n"
+    QCOMPARE(readFile(result.playlistPath), "#EXTM3U\n"
                                              "#EXTINF:-1,Rock & Roll - 甲\nRock & Roll - 甲.mp3\n"
                                              "#EXTINF:-1,../../逃出\n_.._逃出.mp3\n"
                                              "#EXTINF:-1,\n12.mp3\n"
@@ -112,7 +112,7 @@ void TestDownloadQueue::completeLinkIsSkippedAndOtherFilesKept()
     const int first = addBatch(*queue, links, folder, u"乙"_s).at(0);
     QVERIFY(finished.wait(BatchWaitMs));
     QCOMPARE(queue->item(first).targetPath, QDir(folder).filePath(u"乙 (2).mp3"_s));
-    QCOMPARE(fileBytes(QDir(folder).filePath(u"乙.mp3"_s)), "someone else's file"_ba);
+    QCOMPARE(readFile(QDir(folder).filePath(u"乙.mp3"_s)), "someone else's file"_ba);
 
     // The same link again, even from a new run of the program, is done without a request.
     QVERIFY(queue->save().ok);
@@ -142,7 +142,7 @@ void TestDownloadQueue::completePartAnsweredWith416IsDone()
     const int id = addBatch(*queue, {{QUrl(url), u"丙"_s}}, folder, QString()).at(0);
     QVERIFY(finished.wait(BatchWaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Done);
-    QCOMPARE(fileBytes(target), whole);
+    QCOMPARE(readFile(target), whole);
     QVERIFY(!QFileInfo::exists(partPathFor(target)));
     // The record goes once the store lists the song as complete.
     QTRY_VERIFY(!QFileInfo::exists(partRecordPathFor(target)));
@@ -205,7 +205,7 @@ void TestDownloadQueue::writeFailureFailsTheItemOnly()
     QVERIFY2(queue->item(blocked).failureReason.startsWith(reason),
              qPrintable(queue->item(blocked).failureReason));
     QCOMPARE(queue->item(fine).state, DownloadState::Done);
-    QCOMPARE(fileBytes(m_dir->filePath(blocker)), "x"_ba);
+    QCOMPARE(readFile(m_dir->filePath(blocker)), "x"_ba);
 }
 
 void TestDownloadQueue::storedQueueComesBackPausedAndResumes()
@@ -241,7 +241,7 @@ void TestDownloadQueue::storedQueueComesBackPausedAndResumes()
     QVERIFY(finished.wait(BatchWaitMs));
     QCOMPARE(queue->item(id).state, DownloadState::Done);
     QCOMPARE(fileSha256(target), sha256(whole));
-    QCOMPARE(fileBytes(QDir(folder).filePath(u"庚.m3u8"_s)), "#EXTM3U\n#EXTINF:-1,庚\n庚.mp3\n"_ba);
+    QCOMPARE(readFile(QDir(folder).filePath(u"庚.m3u8"_s)), "#EXTM3U\n#EXTINF:-1,庚\n庚.mp3\n"_ba);
 }
 
 void TestDownloadQueue::pauseResumeAndCancelWhileWaiting()
@@ -276,7 +276,7 @@ void TestDownloadQueue::pauseResumeAndCancelWhileWaiting()
     const auto result = finished.at(0).at(0).value<BatchResult>();
     QCOMPARE(result.done, 2);
     QCOMPARE(result.cancelled, 1);
-    QCOMPARE(fileBytes(result.playlistPath), "#EXTM3U\n#EXTINF:-1,一\n一.mp3\n#EXTINF:-1,二\n二.mp3\n"_ba);
+    QCOMPARE(readFile(result.playlistPath), "#EXTM3U\n#EXTINF:-1,一\n一.mp3\n#EXTINF:-1,二\n二.mp3\n"_ba);
 
     queue->clearFinished();
     QVERIFY(queue->items().isEmpty());

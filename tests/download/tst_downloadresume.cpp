@@ -383,7 +383,7 @@ void TestDownloadResume::queueStoredAtQuitResumesAfterRestart()
     QVERIFY(server->fileStats().bodyBytesSent - sentBefore <= done.bytesTotal - kept);
     server->resetFileStats();
     QCOMPARE(fileSha256(target), sha256(serviceBytes(m_network, url)));
-    QCOMPARE(fileBytes(m_dir->filePath(u"庚.m3u8"_s)), "#EXTM3U\n#EXTINF:-1,庚\n庚.mp3\n"_ba);
+    QCOMPARE(readFile(m_dir->filePath(u"庚.m3u8"_s)), "#EXTM3U\n#EXTINF:-1,庚\n庚.mp3\n"_ba);
 }
 
 void TestDownloadResume::folderRemovedMidDownload()

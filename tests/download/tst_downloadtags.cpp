@@ -93,7 +93,7 @@ void TestDownloadTags::batchIsTaggedFromItsRows()
                  qPrintable(tags.singer));
         QCOMPARE(tags.track, QString::number(item.number));
         QCOMPARE(tags.comments, 0); // the adverts are gone
-        QCOMPARE(sha256(audioOf(fileBytes(item.targetPath))),
+        QCOMPARE(sha256(audioOf(readFile(item.targetPath))),
                  sha256(audioOf(LocalService::SongAudio::fileBytes(id))));
     }
 
@@ -116,7 +116,7 @@ void TestDownloadTags::batchIsTaggedFromItsRows()
     QVERIFY(finished.wait(BatchWaitMs));
     const DownloadItem fetched = queue->item(again.first().id);
     QVERIFY(fetched.targetPath.endsWith(u" (2).mp3"_s));
-    QCOMPARE(fileBytes(fetched.targetPath), fileBytes(again.first().targetPath));
+    QCOMPARE(readFile(fetched.targetPath), readFile(again.first().targetPath));
     queue->cancel(fetched.id);
     queue->clearFinished();
     QVERIFY(queue->items().isEmpty());
@@ -138,7 +138,7 @@ void TestDownloadTags::tagFailureLeavesTheSongDone()
     const DownloadItem item = queue->items().constFirst();
     QCOMPARE(item.state, DownloadState::Done);
     QVERIFY2(item.notice.startsWith(u"未写入歌曲信息: "_s), qPrintable(item.notice));
-    QCOMPARE(fileBytes(item.targetPath), LocalService::SongAudio::fileBytes(3));
+    QCOMPARE(readFile(item.targetPath), LocalService::SongAudio::fileBytes(3));
     QVERIFY(!QFileInfo::exists(partPathFor(item.targetPath)));
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "download/partrecord.h"
 #include "download/targetchoice.h"
+#include "tests/filecontents.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,12 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Link = u"http://a.example/1.mp3"_s;
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
 
 } // namespace
 
@@ -66,7 +61,7 @@ void TestTargetChoice::leftoversOfEarlierRuns()
     const QDir dir(folder.path());
     for (const QString& entry : present) {
         if (entry.endsWith(u".part0"_s)) {
-            writeFile(dir.filePath(entry.chopped(1)), {});
+            QVERIFY(writeFile(dir.filePath(entry.chopped(1)), {}));
         } else if (const qsizetype record = entry.indexOf(u".json="_s); record >= 0) {
             const QStringList parts = entry.mid(record + 6).split(u'>');
             const QString link = parts.at(0) == u"this" ? Link : u"http://b.example/2.mp3"_s;
@@ -74,7 +69,7 @@ void TestTargetChoice::leftoversOfEarlierRuns()
             const QString song = dir.filePath(entry.left(record));
             QVERIFY(writePartRecord(partRecordPathFor(song), {link, "\"e\"", {}, 4}, finalPath).ok);
         } else {
-            writeFile(dir.filePath(entry), "song");
+            QVERIFY(writeFile(dir.filePath(entry), "song"));
         }
     }
     const TargetChoice choice = chooseTarget(folder.path(), u"歌.mp3"_s, Link, {}, [](const QString& path) {

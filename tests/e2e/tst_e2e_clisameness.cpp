@@ -4,6 +4,7 @@
 // page, byte for byte.
 #include "tests/e2e/cliprocess.h"
 #include "tests/e2e/e2efixture.h"
+#include "tests/filecontents.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,12 +14,6 @@ using namespace Qorvin;
 using namespace Qorvin::Test;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArrayList settledLog(ServiceProcess& service)
 {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "resultpage/resultpagewriter.h"
+#include "tests/filecontents.h"
 #include "tests/resultpage/pagelines.h"
 
 #include <QDir>
@@ -29,18 +30,6 @@ QStringList numbered(const QString& pattern, int count)
 QString spaces(int count)
 {
     return QString(count, u' ');
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 int leadingSpaces(const QString& line)
@@ -298,7 +287,7 @@ void TestResultPageWriter::tooFewLinksFailsCleanly()
     const Outcome result = ResultPageWriter(path, QStringLiteral("k"), titles, {QStringLiteral("l1")});
     QVERIFY(!result.ok);
     QVERIFY(!result.errorString.isEmpty());
-    QCOMPARE(readAll(path), QByteArray("old page"));
+    QCOMPARE(readFile(path), QByteArray("old page"));
     QVERIFY(resultPageBytes(QStringLiteral("k"), titles, {QStringLiteral("l1")}).isEmpty());
 }
 
@@ -322,7 +311,7 @@ void TestResultPageWriter::replacesExistingFile()
     const QStringList links = numbered(QStringLiteral("http://h/%1.mp3"), 40);
     const Outcome result = ResultPageWriter(path, QStringLiteral("k"), titles, links);
     QVERIFY2(result.ok, qPrintable(result.errorString));
-    QCOMPARE(readAll(path), resultPageBytes(QStringLiteral("k"), titles, links));
+    QCOMPARE(readFile(path), resultPageBytes(QStringLiteral("k"), titles, links));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("result.htm")});
 }
 
@@ -349,7 +338,7 @@ void TestResultPageWriter::failedWriteKeepsOldFile()
 
     QVERIFY(!result.ok);
     QCOMPARE(result.errorString, u"文件超过系统允许的大小："_s + path);
-    QCOMPARE(readAll(path), QByteArray("old page"));
+    QCOMPARE(readFile(path), QByteArray("old page"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("result.htm")});
 #else
     QSKIP("needs a file size limit");
@@ -388,7 +377,7 @@ void TestResultPageWriter::unwritablePathFails()
     QVERIFY(!result.ok);
     QCOMPARE(result.errorString, reason + path);
     if (pathIsFolder)
-        QCOMPARE(readAll(path + QStringLiteral("/inside")), QByteArray("kept"));
+        QCOMPARE(readFile(path + QStringLiteral("/inside")), QByteArray("kept"));
 }
 
 QTEST_GUILESS_MAIN(TestResultPageWriter)
