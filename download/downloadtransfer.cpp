@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "download/downloadtransfer.h"
 
-#include "base/fileerrortext.h"
 #include "download/directhttpreply.h"
 #include "download/diskerror.h"
+#include "download/folderreadiness.h"
 #include "download/httpanswer.h"
 #include "download/makefolder.h"
 #include "download/partfilelock.h"
@@ -114,7 +114,7 @@ void DownloadTransfer::beginAttempt()
     if (!folder.exists()) {
         if (const int error = makeFolderPath(m_folder); error != 0)
             return fail(QStringLiteral("无法创建下载文件夹 %1（%2）")
-                            .arg(QDir::toNativeSeparators(m_folder), writeReasonText(error)));
+                            .arg(QDir::toNativeSeparators(m_folder), folderReasonText(error)));
     }
 
     // A part file there is opened now, to be continued; a new one is made with the first bytes, so
@@ -443,8 +443,9 @@ void DownloadTransfer::fail(const QString& reason, bool removePart)
 {
     dropReply();
     m_part.close();
-    // An empty part file holds nothing to continue.
-    if (removePart || m_received == 0)
+    // An empty part file holds nothing to continue; one with bytes, this run's or an earlier run's
+    // that could not be opened, stays for a later try.
+    if (removePart || QFileInfo(partPathFor(m_targetPath)).size() == 0)
         m_disk->removePartFiles(m_targetPath);
     finish({false, reason, {}, m_received});
 }

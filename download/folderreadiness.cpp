@@ -13,17 +13,13 @@
 
 namespace Qorvin {
 
-namespace {
-
-QString reasonFor(int error)
+QString folderReasonText(int error)
 {
     // makeFolderPath meets a file where a folder of the path should be.
     if (error == ENOTDIR || error == EEXIST)
         return QStringLiteral("这个路径是一个文件");
     return writeReasonText(error);
 }
-
-} // namespace
 
 QString folderProblem(const QString& folder)
 {
@@ -34,7 +30,7 @@ QString folderProblem(const QString& folder)
     if (error == 0)
         return {};
     return QStringLiteral("无法把歌曲下载到文件夹 %1：%2")
-        .arg(QDir::toNativeSeparators(folder), reasonFor(error));
+        .arg(QDir::toNativeSeparators(folder), folderReasonText(error));
 }
 
 } // namespace Qorvin

@@ -11,4 +11,7 @@ namespace Qorvin {
 // writable or its file system is read-only.
 QString folderProblem(const QString& folder);
 
+// Why a folder could not be made or written into, from the errno of the call that failed.
+QString folderReasonText(int error);
+
 } // namespace Qorvin
