@@ -340,7 +340,7 @@ void DownloadQueue::settleRecords()
         d->disk.settleRecord(targetPath, finalPath);
 }
 
-void DownloadQueue::markDone(QueueEntry* entry, const QString& filePath, qint64 size)
+void DownloadQueue::markDone(QueueEntry* entry, QString filePath, qint64 size)
 {
     DownloadItem& item = entry->item;
     item.targetPath = filePath;

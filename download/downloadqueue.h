@@ -94,8 +94,9 @@ private:
     void finishDownload(QueueEntry* entry, const TransferOutcome& outcome);
     void settleRecords();
     // The item's file is complete: it counts as one of its batch's songs and is recognised when
-    // its address is asked for again.
-    void markDone(QueueEntry* entry, const QString& filePath, qint64 size);
+    // its address is asked for again. filePath is taken by value: it may stand in the list of
+    // completed files, which recording the song reorders.
+    void markDone(QueueEntry* entry, QString filePath, qint64 size);
     void reportProgress();
     void finishBatchIfDone(int batchId);
     void scheduleSave();

@@ -111,6 +111,9 @@ void TestDownloadQueue::completeLinkIsSkippedAndOtherFilesKept()
     const QList<DownloadRequest> links{songLink(m_server.port(), 20, u"乙"_s)};
     const int first = addBatch(*queue, links, folder, u"乙"_s).at(0);
     QVERIFY(finished.wait(BatchWaitMs));
+    // A song recorded as complete after it.
+    addBatch(*queue, {songLink(m_server.port(), 21, u"丁"_s)}, folder, u"丁"_s);
+    QVERIFY(finished.wait(BatchWaitMs));
     QCOMPARE(queue->item(first).targetPath, QDir(folder).filePath(u"乙 (2).mp3"_s));
     QCOMPARE(readFile(QDir(folder).filePath(u"乙.mp3"_s)), "someone else's file"_ba);
 
@@ -123,8 +126,12 @@ void TestDownloadQueue::completeLinkIsSkippedAndOtherFilesKept()
     QCOMPARE(queue->item(second).state, DownloadState::Done);
     QCOMPARE(queue->item(second).targetPath, QDir(folder).filePath(u"乙 (2).mp3"_s));
     QVERIFY(again.wait(BatchWaitMs));
-    QCOMPARE(again.at(0).at(0).value<BatchResult>().done, 1);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
+    const BatchResult result = again.at(0).at(0).value<BatchResult>();
+    QCOMPARE(result.done, 1);
+    // The playlist names this song's file, not that of the song recorded after it.
+    const QByteArray playlist = readFile(result.playlistPath);
+    QVERIFY2(playlist.contains("乙 (2).mp3") && !playlist.contains("丁"), playlist.constData());
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 5);
 }
 
 void TestDownloadQueue::completePartAnsweredWith416IsDone()
