@@ -89,7 +89,11 @@ TransferOutcome finalizePart(const QString& targetPath, qint64 size, const std::
             return {true, {}, finalPath, size, tagProblem};
         }
         if (errorNumber != EEXIST || lastTry) {
-            if (source != partPath)
+            // A tagged copy goes; a song tagged in place is the only copy and goes back under its
+            // part name, where the next try finds it.
+            if (source != partPath && !QFileInfo::exists(partPath))
+                QFile::rename(source, partPath);
+            else if (source != partPath)
                 QFile::remove(source);
             return {false, diskErrorReason(folder, finalPath, errorNumber), {}, size};
         }

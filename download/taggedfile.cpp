@@ -40,13 +40,14 @@ Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupport
         return Outcome::failure(fileErrorText(path, lastError()));
     const int handle = file.handle();
     qint64 room = plan.audioStart;
+    qint64 inserted = 0;
     if (plan.tag.size() > room) {
         struct stat status
         {
         };
         const qint64 block =
             ::fstat(handle, &status) == 0 && status.st_blksize > 0 ? status.st_blksize : 4096;
-        const qint64 inserted = (plan.tag.size() - room + block - 1) / block * block;
+        inserted = (plan.tag.size() - room + block - 1) / block * block;
         if (::fallocate(handle, FALLOC_FL_INSERT_RANGE, 0, inserted) != 0) {
             *unsupported = errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS;
             return Outcome::failure(fileErrorText(path, errno));
@@ -55,8 +56,16 @@ Outcome tagInPlace(const QString& path, const SongTagPlan& plan, bool* unsupport
     }
     const QByteArray head = paddedTag(plan.tag, room);
     const qint64 audioEnd = plan.audioEnd - plan.audioStart + room;
-    if (::pwrite(handle, head.constData(), size_t(head.size()), 0) != head.size() ||
-        ::ftruncate(handle, audioEnd) != 0)
+    errno = 0;
+    if (::pwrite(handle, head.constData(), size_t(head.size()), 0) != head.size()) {
+        const int error = lastError();
+        // The inserted blocks are only a hole until written; a full disk refuses them, and they go
+        // again, so that the song is as it came.
+        if (inserted > 0)
+            ::fallocate(handle, FALLOC_FL_COLLAPSE_RANGE, 0, inserted);
+        return Outcome::failure(fileErrorText(path, error));
+    }
+    if (::ftruncate(handle, audioEnd) != 0)
         return Outcome::failure(fileErrorText(path, errno));
     if (const int error = syncFileData(handle); error != 0)
         return Outcome::failure(fileErrorText(path, error));
@@ -130,11 +139,13 @@ Outcome tagSongFile(const QString& partPath, const QString& taggedPath, const So
         return Outcome::failure(fileErrorText(taggedPath, errno));
     bool unsupported = false;
     const Outcome inPlace = tagInPlace(taggedPath, plan, &unsupported);
-    if (inPlace.ok || !unsupported)
+    if (inPlace.ok)
         return inPlace;
+    // Whatever stopped the tagging, the song goes back under its part name: it takes its final
+    // name from there untagged, or a tagged copy is made where blocks cannot be inserted.
     if (::rename(tagged.constData(), part.constData()) != 0)
         return Outcome::failure(fileErrorText(partPath, errno));
-    return writeCopy(partPath, taggedPath, plan);
+    return unsupported ? writeCopy(partPath, taggedPath, plan) : inPlace;
 }
 
 Outcome writeTaggedCopy(const QString& sourcePath, const QString& taggedPath, const SongTagValues& values)

@@ -15,8 +15,8 @@ namespace Qorvin {
 // system inserts whole blocks before the audio, which moves no audio byte. Where it cannot
 // (tmpfs, btrfs), a tagged copy is written instead and partPath stays. Since the file leaves
 // partPath before it changes, a crash meanwhile never leaves a half-tagged file under the part's
-// name or the final one. On failure, the reason in Chinese; partPath is then where it was, unless
-// the disk failed while the file was being changed.
+// name or the final one. On failure, the reason in Chinese, and the song is back under partPath
+// (changed as far as the tagging got, when the disk failed in the middle of it).
 Outcome tagSongFile(const QString& partPath, const QString& taggedPath, const SongTagValues& values);
 
 // Writes taggedPath (synced; removed again when it cannot be written whole) as the MP3 at sourcePath with the tag it

@@ -2,6 +2,7 @@
 #include "base/gbktext.h"
 #include "download/taggedfile.h"
 #include "tests/download/tagreading.h"
+#include "tests/filecontents.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,7 +121,8 @@ class TestSongTags : public QObject
 private slots:
     void writesTheRowIntoARepairedTag_data();
     void writesTheRowIntoARepairedTag();
-    void copyCutShortByAFullDiskIsRefused();
+    void fullDiskLeavesTheSongWhole_data();
+    void fullDiskLeavesTheSongWhole();
 };
 
 void TestSongTags::writesTheRowIntoARepairedTag_data()
@@ -207,43 +209,70 @@ void TestSongTags::writesTheRowIntoARepairedTag()
     QCOMPARE(tags.pictures, fixture == Fixture::Cover ? 1 : 0);
 }
 
-void TestSongTags::copyCutShortByAFullDiskIsRefused()
+void TestSongTags::fullDiskLeavesTheSongWhole_data()
 {
+    QTest::addColumn<QString>("fileSystem");
+    QTest::addColumn<bool>("copy");
+    QTest::addColumn<qint64>("shortBy"); // bytes the disk lacks for the tagged song; -1: all of it
+
+    // tmpfs cannot insert blocks: the tag goes into a copy, which runs out of room in its last
+    // block, where only the final few bytes are left to write.
+    QTest::newRow("copy cut short in its last bytes") << u"tmpfs"_s << true << qint64(2048);
+    // ext4 inserts a block before the audio, and finds none free.
+    QTest::newRow("no block to insert the tag") << u"ext4"_s << false << qint64(-1);
+}
+
+void TestSongTags::fullDiskLeavesTheSongWhole()
+{
+    QFETCH(QString, fileSystem);
+    QFETCH(bool, copy);
+    QFETCH(qint64, shortBy);
     if (::geteuid() != 0)
-        QSKIP("A small tmpfs needs root: the full disk is not tried here.");
+        QSKIP("A small disk of its own needs root: the full disk is not tried here.");
     QTemporaryDir dir;
     const QString disk = dir.filePath(u"disk"_s);
     QVERIFY(QDir().mkpath(disk));
-    if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s, u"tmpfs"_s, disk}) != 0)
-        QSKIP("tmpfs cannot be mounted here.");
+    const QString image = dir.filePath(u"disk.img"_s);
+    const bool mounted = fileSystem == u"tmpfs"_s
+                             ? QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s,
+                                                              u"tmpfs"_s, disk}) == 0
+                             : writeFile(image, {}) && QFile::resize(image, 2 << 20) &&
+                                   QProcess::execute(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}) == 0 &&
+                                   QProcess::execute(u"mount"_s, {u"-o"_s, u"loop"_s, image, disk}) == 0;
+    if (!mounted)
+        QSKIP("A small disk cannot be mounted here.");
     const auto unmount = qScopeGuard([&disk] { QProcess::execute(u"umount"_s, {disk}); });
 
-    // A song of many frames; the disk is then filled so that the copy runs out of room inside its
-    // last block, where only the final few bytes are left to write.
     const QString source = QDir(disk).filePath(u"song.mp3.part"_s);
-    QFile song(source);
-    QVERIFY(song.open(QIODevice::WriteOnly));
-    for (int copy = 0; copy < 40; ++copy)
-        song.write(audioBytes());
-    song.close();
-    constexpr qint64 Block = 4096;
-    const qint64 needed = song.size() + 2 * 1024; // the audio, the tag and its padding
-    struct statvfs room
-    {
-    };
-    QVERIFY(::statvfs(QFile::encodeName(disk).constData(), &room) == 0);
-    const qint64 free = qint64(room.f_bavail) * qint64(room.f_frsize);
-    const qint64 leave = needed / Block * Block; // a block short
+    QByteArray song;
+    for (int copyOfFrames = 0; copyOfFrames < 40; ++copyOfFrames)
+        song += audioBytes();
+    QVERIFY(writeFile(source, song));
     QFile filler(QDir(disk).filePath(u"filler"_s));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    QCOMPARE(filler.write(QByteArray(free - leave, 'x')), free - leave);
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    if (shortBy < 0) {
+        while (filler.write(QByteArray(512, 'x')) > 0) {
+        }
+    } else {
+        constexpr qint64 Block = 4096;
+        struct statvfs room
+        {
+        };
+        QVERIFY(::statvfs(QFile::encodeName(disk).constData(), &room) == 0);
+        const qint64 free = qint64(room.f_bavail) * qint64(room.f_frsize);
+        const qint64 leave = (song.size() + shortBy) / Block * Block; // a block short
+        QCOMPARE(filler.write(QByteArray(free - leave, 'x')), free - leave);
+    }
     filler.close();
 
     const QString tagged = QDir(disk).filePath(u"song.mp3.tagging"_s);
-    const Outcome result = writeTaggedCopy(source, tagged, {u"水调歌头 - 苏轼"_s, u"宋词"_s, 1});
-    QVERIFY2(!result.ok, "a copy without its last bytes was kept");
+    const SongTagValues values{u"水调歌头 - 苏轼"_s, u"宋词"_s, 1};
+    const Outcome result =
+        copy ? writeTaggedCopy(source, tagged, values) : tagSongFile(source, tagged, values);
+    QVERIFY2(!result.ok, "a song without all its bytes was kept");
     QVERIFY2(result.errorString.startsWith(u"磁盘已满："_s), qPrintable(result.errorString));
     QVERIFY(!QFile::exists(tagged));
+    QCOMPARE(readFile(source), song); // the song stays whole under its part name, untagged
 }
 
 QTEST_GUILESS_MAIN(TestSongTags)
