@@ -393,13 +393,19 @@ Outcome DownloadQueue::load()
         store, d->batches, d->nextId,
         [this](const QString& targetPath) { return d->disk.readRecord(targetPath); }, d->completed,
         d->unsettled);
+    QSet<int> batchIds;
     for (auto& entry : restored) {
         const int id = entry->item.id;
+        batchIds.insert(entry->item.batchId);
         d->append(std::move(entry));
         emit itemAdded(id);
     }
     if (!d->unsettled.isEmpty())
         scheduleSave();
+    // A batch whose last songs were finished by a run stopped before it reported them ends now,
+    // with its playlist, once the caller has the items.
+    for (const int batchId : std::as_const(batchIds))
+        QMetaObject::invokeMethod(this, [this, batchId] { finishBatchIfDone(batchId); }, Qt::QueuedConnection);
     return {true, {}};
 }
 
