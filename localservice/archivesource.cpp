@@ -226,15 +226,19 @@ void ArchiveSource::readSearchPage(const std::shared_ptr<Stream>& stream)
             s.error = u"搜索回答的结构不对"_s;
         } else {
             ++s.searchPagesRead;
+            const qsizetype itemsBefore = s.items.size();
             for (const ArchiveItem& item : page->items) {
                 if (!s.identifiers.contains(item.identifier) && s.items.size() < MaxItemsPerKeyword) {
                     s.identifiers.insert(item.identifier);
                     s.items.append(Stream::Item{item, Stream::Item::Waiting, {}});
                 }
             }
-            s.searchedAll = page->items.isEmpty() || s.items.size() >= page->found ||
-                            s.items.size() >= MaxItemsPerKeyword ||
-                            qint64(s.searchPagesRead) * ItemsPerSearch >= page->found;
+            // A page that brings nothing new ends the paging, whatever numFound claims: an archive
+            // that repeats its documents would otherwise be paged without end.
+            const qint64 pagedItems = qint64(s.searchPagesRead) * ItemsPerSearch;
+            s.searchedAll = s.items.size() == itemsBefore || s.items.size() >= page->found ||
+                            s.items.size() >= MaxItemsPerKeyword || pagedItems >= page->found ||
+                            pagedItems >= MaxItemsPerKeyword;
         }
         advance(stream);
     });
