@@ -59,14 +59,20 @@ DownloadSummary FolderDownload::run(const QList<DownloadRequest>& songs, const Q
     if (!m_finished)
         m_loop.exec();
     m_progress.finish();
+    int done = 0;
     for (const DownloadItem& item : m_queue.items()) {
         if (item.batchId != m_batchId)
             continue;
+        if (item.state == DownloadState::Done)
+            ++done;
         if (item.state == DownloadState::Failed)
             m_summary.failures.append(item.title + u": "_s + item.failureReason);
         else if (item.state == DownloadState::Done && !item.notice.isEmpty())
             m_summary.notices.append(item.title + u": "_s + item.notice);
     }
+    // A batch stopped by Ctrl-C never finishes: its songs done so far are counted here.
+    if (m_summary.interrupted)
+        m_summary.done = done;
     // Also after Ctrl-C: the songs complete by then are skipped next time.
     // A record this run may not overwrite is named once, when it was read.
     if (const Outcome saved = m_queue.save();

@@ -27,7 +27,6 @@ public:
     // False, with the reason, when the file could not be written.
     bool store(const QUrl& address, const QByteArray& body, QString* error = nullptr);
 
-    QString folder() const { return m_folder; }
     // The bytes its files hold now, as counted from the folder.
     qint64 sizeOnDisk() const;
 

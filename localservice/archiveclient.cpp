@@ -166,7 +166,6 @@ void ArchiveClient::start(const Queued& queued)
     request.setRawHeader("Accept", "application/json");
     QNetworkReply* reply = m_network.get(request);
     ++m_inFlight;
-    ++m_requestsSent;
 
     const auto endWith = [reply](const QString& reason, bool unreachable) {
         if (!reply->property(FailureProperty).isValid()) {

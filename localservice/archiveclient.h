@@ -46,8 +46,6 @@ public:
 
     // Why no https request can work (no TLS backend), or an empty string.
     QString tlsProblem() const { return m_tlsProblem; }
-    // Requests sent to the Archive so far, repetitions after 429 or 503 included.
-    qint64 requestsSent() const { return m_requestsSent; }
     const ArchiveOptions& options() const { return m_options; }
 
 private:
@@ -71,7 +69,6 @@ private:
     QHash<QUrl, QList<Done>> m_waiting; // by address: everyone waiting for it
     std::deque<Queued> m_queue;         // not sent yet
     int m_inFlight = 0;
-    qint64 m_requestsSent = 0;
     QElapsedTimer m_holdClock; // while running, nothing is sent before m_holdMs
     qint64 m_holdMs = 0;
     QTimer m_holdTimer;

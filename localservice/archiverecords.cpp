@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Qorvin::LocalService {
 
@@ -125,7 +126,9 @@ std::optional<ArchiveSearchPage> archiveSearchPageOf(const QJsonObject& answer)
     if (!response.isObject() || !response.toObject().value("docs"_L1).isArray())
         return std::nullopt;
     ArchiveSearchPage page;
-    page.found = qint64(response.toObject().value("numFound"_L1).toDouble());
+    // Bounded before the conversion: a count past 1e15 is taken as 1e15, one that is no number as 0.
+    const double found = response.toObject().value("numFound"_L1).toDouble();
+    page.found = std::isfinite(found) ? qint64(qBound(0.0, found, 1e15)) : 0;
     const QJsonArray docs = response.toObject().value("docs"_L1).toArray();
     for (const QJsonValue& doc : docs) {
         const QJsonObject fields = doc.toObject();

@@ -20,6 +20,8 @@ constexpr qsizetype MaxItemsPerKeyword = 10000;
 constexpr qsizetype LookaheadRecords = PageGenerator::RecordsPerPage;
 
 const QString SearchSort = u"downloads desc"_s;
+// Said when a search answer is JSON but lacks response.docs.
+const QString MalformedSearchAnswer = u"搜索回答的结构不对"_s;
 
 QString unreachableNotice(const QString& reason)
 {
@@ -223,18 +225,22 @@ void ArchiveSource::readSearchPage(const std::shared_ptr<Stream>& stream)
         if (!answer.json) {
             s.error = answer.error;
         } else if (!page) {
-            s.error = u"搜索回答的结构不对"_s;
+            s.error = MalformedSearchAnswer;
         } else {
             ++s.searchPagesRead;
+            const qsizetype itemsBefore = s.items.size();
             for (const ArchiveItem& item : page->items) {
                 if (!s.identifiers.contains(item.identifier) && s.items.size() < MaxItemsPerKeyword) {
                     s.identifiers.insert(item.identifier);
                     s.items.append(Stream::Item{item, Stream::Item::Waiting, {}});
                 }
             }
-            s.searchedAll = page->items.isEmpty() || s.items.size() >= page->found ||
-                            s.items.size() >= MaxItemsPerKeyword ||
-                            qint64(s.searchPagesRead) * ItemsPerSearch >= page->found;
+            // A page that brings nothing new ends the paging, whatever numFound claims: an archive
+            // that repeats its documents would otherwise be paged without end.
+            const qint64 pagedItems = qint64(s.searchPagesRead) * ItemsPerSearch;
+            s.searchedAll = s.items.size() == itemsBefore || s.items.size() >= page->found ||
+                            s.items.size() >= MaxItemsPerKeyword || pagedItems >= page->found ||
+                            pagedItems >= MaxItemsPerKeyword;
         }
         advance(stream);
     });
@@ -273,7 +279,7 @@ void ArchiveSource::topicListPage(qsizetype topicIndex, PageReady ready)
                      const std::optional<ArchiveSearchPage> page =
                          answer.json ? archiveSearchPageOf(*answer.json) : std::optional<ArchiveSearchPage>();
                      if (!page) {
-                         const QString reason = answer.json ? u"搜索回答的结构不对"_s : answer.error;
+                         const QString reason = answer.json ? MalformedSearchAnswer : answer.error;
                          ready({502, m_pages.topicListPageWith(topicIndex, {}, unreachableNotice(reason))});
                          return;
                      }

@@ -29,8 +29,6 @@ public:
     void topicListPage(qsizetype topicIndex, PageReady ready) override;
     QString startProblem() const override { return m_client.tlsProblem(); }
 
-    const ArchiveClient& client() const { return m_client; }
-
     static constexpr int ItemsPerSearch = 50;
     static constexpr qsizetype KeptKeywords = 64;
 

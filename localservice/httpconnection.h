@@ -97,6 +97,7 @@ private:
     void writeRaw();
     void keepDescriptor();
     void releaseDescriptor();
+    void releaseDescriptorWhenDone(); // no answer owed and every byte of them written
     void refuse(int status);
     void pump();
     bool sendBody(Slot& slot);
@@ -139,7 +140,7 @@ private:
     std::deque<QByteArray> m_unsent;
     qint64 m_unsentFrontSent = 0;
     qint64 m_unsentBytes = 0;
-    int m_spareDescriptor = -1;             // a duplicate held while answers are owed
+    int m_spareDescriptor = -1;             // a duplicate held while answers are owed or unsent
     QSocketNotifier* m_rawOutput = nullptr; // set once Qt's socket is gone
 };
 

@@ -59,6 +59,7 @@ void HttpConnection::onOutputWritten(qint64 bytes)
         linger();
         return;
     }
+    releaseDescriptorWhenDone();
     pump();
     if (m_unsentBytes < WriteHighWater && !m_readingDone &&
         (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
@@ -193,8 +194,7 @@ void HttpConnection::finishFront()
 {
     const bool closeAfter = m_slots.front().closeAfter;
     m_slots.pop_front();
-    if (m_slots.empty() && !m_rawOutput)
-        releaseDescriptor();
+    releaseDescriptorWhenDone();
     if (closeAfter) {
         m_closing = true;
         if (queuedBytes() == 0)
@@ -204,6 +204,13 @@ void HttpConnection::finishFront()
     // Reading may have stopped while too many answers were owed.
     if (!m_readingDone && (!m_input.isEmpty() || m_socket->bytesAvailable() > 0))
         scheduleReading();
+}
+
+void HttpConnection::releaseDescriptorWhenDone()
+{
+    // Until the last answer has left Qt's buffer, a client that half-closes would lose the rest.
+    if (m_slots.empty() && !m_rawOutput && m_unsentBytes == 0)
+        releaseDescriptor();
 }
 
 void HttpConnection::linger()

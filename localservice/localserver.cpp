@@ -341,7 +341,6 @@ void LocalServer::onRequest(HttpConnection* connection, quint64 sequence, const 
 void LocalServer::send(HttpConnection* connection, quint64 sequence, const HttpRequest& request,
                        HttpReply reply, bool isPage, const QElapsedTimer& timer)
 {
-    reply.headOnly = request.isHead();
     const qint64 number = isPage ? ++m_pageCount : 0;
     if (number > 0 && m_options.failEvery > 0 && number % m_options.failEvery == 0) {
         if (++m_failureCount % 2 == 0)

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -223,6 +224,7 @@ void TestCliDownloadFaults::killedAndRunAgain_data()
     QTest::newRow("before the headers") << u"before the headers"_s << SIGKILL;
     QTest::newRow("Ctrl-C before the headers") << u"before the headers"_s << SIGINT;
     QTest::newRow("just after a rename") << u"after a rename"_s << SIGKILL;
+    QTest::newRow("Ctrl-C just after a rename") << u"after a rename"_s << SIGINT;
 }
 
 void TestCliDownloadFaults::killedAndRunAgain()
@@ -248,6 +250,14 @@ void TestCliDownloadFaults::killedAndRunAgain()
     QVERIFY(QTest::qWaitFor(reached, WaitMs));
     ::kill(pid_t(first.processId()), signal);
     QVERIFY(first.waitForFinished(WaitMs));
+    if (signal == SIGINT) {
+        // The songs renamed before Ctrl-C are counted as done.
+        const QByteArray said = first.readAllStandardError();
+        const QRegularExpressionMatch done =
+            QRegularExpression(u"已完成 (\\d+) 首"_s).match(QString::fromUtf8(said));
+        QVERIFY2(done.hasMatch(), said.constData());
+        QVERIFY2((done.captured(1).toInt() > 0) == (moment == u"after a rename"), said.constData());
+    }
 
     const CliResult again = cli(m_service.port(), songs());
     QVERIFY2(again.exitCode == 0, again.err.constData());

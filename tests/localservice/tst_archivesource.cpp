@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-
 using namespace Qorvin::LocalService;
 using namespace Qorvin::LocalService::Test;
 
@@ -237,6 +236,9 @@ void TestArchiveSource::failuresArePages_data()
                                      << reach + QStringLiteral("回答超过16 MB");
     QTest::newRow("search {}") << search << 200 << QByteArray("{}") << 502
                                << reach + QStringLiteral("搜索回答的结构不对");
+    QTest::newRow("search repeating one item, found 1e9")
+        << search << 200 << QByteArray(R"({"response": {"numFound": 1e9, "docs": [{"identifier": "x"}]}})")
+        << 200 << none;
     QTest::newRow("item stalls: skipped") << item << 0 << QByteArray() << 200 << none;
     QTest::newRow("item {}: skipped") << item << 200 << QByteArray("{}") << 200 << none;
     QTest::newRow("item is dark: skipped") << item << 200 << QByteArray("{\"is_dark\": true}") << 200 << none;
@@ -272,6 +274,7 @@ void TestArchiveSource::failuresArePages()
     QCOMPARE(answer.status(), status);
     QVERIFY(shownRecords(answer.body()).isEmpty());
     QVERIFY2(decodeGbk(answer.body()).value_or(QString()).contains(notice), answer.body().constData());
+    QVERIFY2(fake.requests.size() <= 4, qPrintable(targetsOf(fake).join(u' ')));
 }
 
 void TestArchiveSource::busyArchiveIsAskedAgainAfterRetryAfter()

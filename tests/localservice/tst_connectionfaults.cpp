@@ -136,18 +136,21 @@ void TestConnectionFaults::halfClosedClientGetsEveryAnswer_data()
 {
     QTest::addColumn<QByteArray>("requests");
     QTest::addColumn<int>("answers");
+    QTest::addColumn<int>("delayMs");
     QTest::newRow("pages then a file going out slowly")
         << getRequest("/") + getRequest("/list/dj.html") + getRequest("/a/3.mp3", "Range: bytes=0-199999\r\n")
-        << 3;
+        << 3 << 300; // the pages are still owed when the client's end arrives
+    QTest::newRow("a search page answered at once") << getRequest("/m?tn=baidump3&word=a&pn=0") << 1 << 0;
 }
 
 void TestConnectionFaults::halfClosedClientGetsEveryAnswer()
 {
     QFETCH(QByteArray, requests);
     QFETCH(int, answers);
+    QFETCH(int, delayMs);
     ServerOptions options;
-    options.delayMs = 300;  // the pages are still owed when the client's end arrives
-    options.rateKbps = 800; // and the file takes two seconds
+    options.delayMs = delayMs;
+    options.rateKbps = 800; // the file takes two seconds
     LocalServer server(options);
     QVERIFY(server.listen());
     const auto client = connectedClient(server.port());
