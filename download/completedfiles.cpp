@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace Qorvin {
 
@@ -20,9 +21,17 @@ void CompletedFiles::add(const QUrl& url, const QString& path, qint64 size)
 
 void CompletedFiles::add(const CompletedFile& completed)
 {
-    m_files.removeIf(
-        [&](const CompletedFile& file) { return file.url == completed.url && file.path == completed.path; });
-    m_files.append(completed);
+    addAll({completed});
+}
+
+void CompletedFiles::addAll(const QList<CompletedFile>& files)
+{
+    // A file given again moves to the end: what stood before of the same address and path goes.
+    QSet<std::pair<QString, QString>> given;
+    for (const CompletedFile& file : files)
+        given.insert({file.url, file.path});
+    m_files.removeIf([&](const CompletedFile& file) { return given.contains({file.url, file.path}); });
+    m_files.append(files);
     if (m_files.size() > MaxCompletedFiles)
         m_files.remove(0, m_files.size() - MaxCompletedFiles);
 }

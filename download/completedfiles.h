@@ -17,6 +17,8 @@ public:
     // Remembers the file; the oldest are forgotten first once there are very many.
     void add(const QUrl& url, const QString& path, qint64 size);
     void add(const CompletedFile& file); // its url fully encoded
+    // The same for many files in one pass, in their order (a merge of a whole record).
+    void addAll(const QList<CompletedFile>& files);
     // The newest record of url in folder (or a folder inside it) whose file is still there with its size.
     const CompletedFile* find(const QString& folder, const QUrl& url) const;
 

@@ -31,8 +31,7 @@ Outcome saveSharedStore(const QString& filePath, const QueueStore& store)
         return Outcome::failure(stored.problem);
     CompletedFiles merged;
     merged.setList(stored.store.completed);
-    for (const CompletedFile& file : store.completed)
-        merged.add(file);
+    merged.addAll(store.completed);
     QueueStore written = store;
     written.completed = merged.list();
     return writeQueueStore(filePath, written);
