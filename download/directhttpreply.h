@@ -51,7 +51,6 @@ private:
     void onSocketError();
     bool parse(const char* data, qint64 size);
     void headersComplete();
-    void messageComplete();
     void followRedirect(const QUrl& target);
     void relayTo(QNetworkReply* reply);
     void finishWith(NetworkError error, const QString& text);

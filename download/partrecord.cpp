@@ -60,11 +60,6 @@ QByteArray recordBytes(const PartRecord& record, const QString& finalPath)
 
 } // namespace
 
-Outcome writePartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath)
-{
-    return writeWholeFile(recordPath, recordBytes(record, finalPath));
-}
-
 Outcome writeRunningPartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath)
 {
     return replaceFileUnsynced(recordPath, recordBytes(record, finalPath));

@@ -27,11 +27,10 @@ QString partRecordPathFor(const QString& targetPath);
 // An empty record (no url) when the file is missing or unreadable.
 PartRecord readPartRecord(const QString& recordPath);
 // Replaces the record whole; on failure the earlier record stays as it was. finalPath is written
-// just before the complete file is renamed: the name it is given.
-Outcome writePartRecord(const QString& recordPath, const PartRecord& record, const QString& finalPath = {});
-// The record while the download runs and until the queue has stored the song as complete:
-// written without waiting for the disk. A program killed meanwhile finds it all the same, and a
-// sync for each record would cost a download more time than its bytes do.
+// just before the complete file is renamed: the name it is given. The record is written while
+// the download runs and until the queue has stored the song as complete, without waiting for
+// the disk. A program killed meanwhile finds it all the same, and a sync for each record would
+// cost a download more time than its bytes do.
 Outcome writeRunningPartRecord(const QString& recordPath, const PartRecord& record,
                                const QString& finalPath = {});
 // The final name the record holds; empty while the download is unfinished.

@@ -143,7 +143,7 @@ void TestDownloadQueue::completePartAnsweredWith416IsDone()
     const QString folder = m_dir->path();
     const QString target = QDir(folder).filePath(u"丙.mp3"_s);
     QVERIFY(writeFile(partPathFor(target), whole));
-    QVERIFY(writePartRecord(partRecordPathFor(target), {url, {}, {}, whole.size()}).ok);
+    QVERIFY(writeRunningPartRecord(partRecordPathFor(target), {url, {}, {}, whole.size()}).ok);
 
     auto queue = makeQueue();
     QSignalSpy finished(queue.get(), &DownloadQueue::batchFinished);
@@ -243,7 +243,7 @@ void TestDownloadQueue::storedQueueComesBackAndEnds()
     QVERIFY(
         writeFile(renamed ? target : partPathFor(target), renamed ? whole : whole.left(whole.size() / 2)));
     QVERIFY(
-        writePartRecord(partRecordPathFor(target), {url, {}, {}, whole.size()}, renamed ? target : QString())
+        writeRunningPartRecord(partRecordPathFor(target), {url, {}, {}, whole.size()}, renamed ? target : QString())
             .ok);
 
     auto queue = makeQueue();

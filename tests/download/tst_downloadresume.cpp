@@ -134,7 +134,7 @@ void TestDownloadResume::rangeAnsweredWholeStartsAgain()
     // A part file whose bytes are not the file's: appending to it would corrupt the song.
     const QString target = m_dir->filePath(u"丙.mp3"_s);
     QVERIFY(writeFile(partPathFor(target), QByteArray(whole.size() / 2, 'x')));
-    QVERIFY(writePartRecord(partRecordPathFor(target), {url, etag, {}, whole.size()}).ok);
+    QVERIFY(writeRunningPartRecord(partRecordPathFor(target), {url, etag, {}, whole.size()}).ok);
     server->resetFileStats();
 
     auto queue = makeQueue();

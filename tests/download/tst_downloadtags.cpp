@@ -151,7 +151,7 @@ void TestDownloadTags::taggedSongKnownByItsRecord()
     const QString link = u"http://a.example/3.mp3"_s;
     const QByteArray served = LocalService::SongAudio::fileBytes(3);
     QVERIFY(writeFile(partPathFor(target), served));
-    QVERIFY(writePartRecord(partRecordPathFor(target), {link, "\"e\"", {}, served.size()}).ok);
+    QVERIFY(writeRunningPartRecord(partRecordPathFor(target), {link, "\"e\"", {}, served.size()}).ok);
     DiskJobs jobs;
     std::optional<TransferOutcome> outcome;
     connect(&jobs, &DiskJobs::finalized, this, [&](quint64, const TransferOutcome& done) { outcome = done; });

@@ -37,19 +37,22 @@ void TestTargetChoice::leftoversOfEarlierRuns_data()
 
     QTest::newRow("nothing there") << QStringList{} << u"歌.mp3"_s << QString();
     QTest::newRow("name taken") << QStringList{u"歌.mp3"_s} << u"歌 (2).mp3"_s << QString();
-    QTest::newRow("part of this link") << QStringList{u"歌.mp3.part"_s, u"歌.mp3.json=this"_s} << u"歌.mp3"_s
-                                       << QString();
-    QTest::newRow("part of another link") << QStringList{u"歌.mp3.part"_s, u"歌.mp3.json=other"_s}
-                                          << u"歌 (2).mp3"_s << QString();
-    QTest::newRow("part with bytes, no record") << QStringList{u"歌.mp3.part"_s} << u"歌 (2).mp3"_s << QString();
+    QTest::newRow("part of this link")
+        << QStringList{u"歌.mp3.part"_s, u"歌.mp3.json=this"_s} << u"歌.mp3"_s << QString();
+    QTest::newRow("part of another link")
+        << QStringList{u"歌.mp3.part"_s, u"歌.mp3.json=other"_s} << u"歌 (2).mp3"_s << QString();
+    QTest::newRow("part with bytes, no record")
+        << QStringList{u"歌.mp3.part"_s} << u"歌 (2).mp3"_s << QString();
     QTest::newRow("empty part, no record") << QStringList{u"歌.mp3.part0"_s} << u"歌.mp3"_s << QString();
-    QTest::newRow("finished, record left") << QStringList{u"歌.mp3"_s, u"歌.mp3.json=this>歌.mp3"_s} << u"歌.mp3"_s
-                                           << u"歌.mp3"_s;
-    QTest::newRow("finished as a copy") << QStringList{u"歌.mp3"_s, u"歌 (2).mp3"_s, u"歌.mp3.json=this>歌 (2).mp3"_s}
-                                        << u"歌.mp3"_s << u"歌 (2).mp3"_s;
-    QTest::newRow("renamed file gone") << QStringList{u"歌.mp3.json=this>歌.mp3"_s} << u"歌.mp3"_s << QString();
-    QTest::newRow("final name of another link") << QStringList{u"歌.mp3"_s, u"歌.mp3.json=other>歌.mp3"_s}
-                                                << u"歌 (2).mp3"_s << QString();
+    QTest::newRow("finished, record left")
+        << QStringList{u"歌.mp3"_s, u"歌.mp3.json=this>歌.mp3"_s} << u"歌.mp3"_s << u"歌.mp3"_s;
+    QTest::newRow("finished as a copy")
+        << QStringList{u"歌.mp3"_s, u"歌 (2).mp3"_s, u"歌.mp3.json=this>歌 (2).mp3"_s} << u"歌.mp3"_s
+        << u"歌 (2).mp3"_s;
+    QTest::newRow("renamed file gone")
+        << QStringList{u"歌.mp3.json=this>歌.mp3"_s} << u"歌.mp3"_s << QString();
+    QTest::newRow("final name of another link")
+        << QStringList{u"歌.mp3"_s, u"歌.mp3.json=other>歌.mp3"_s} << u"歌 (2).mp3"_s << QString();
 }
 
 void TestTargetChoice::leftoversOfEarlierRuns()
@@ -67,7 +70,7 @@ void TestTargetChoice::leftoversOfEarlierRuns()
             const QString link = parts.at(0) == u"this" ? Link : u"http://b.example/2.mp3"_s;
             const QString finalPath = parts.size() > 1 ? dir.filePath(parts.at(1)) : QString();
             const QString song = dir.filePath(entry.left(record));
-            QVERIFY(writePartRecord(partRecordPathFor(song), {link, "\"e\"", {}, 4}, finalPath).ok);
+            QVERIFY(writeRunningPartRecord(partRecordPathFor(song), {link, "\"e\"", {}, 4}, finalPath).ok);
         } else {
             QVERIFY(writeFile(dir.filePath(entry), "song"));
         }
@@ -76,7 +79,8 @@ void TestTargetChoice::leftoversOfEarlierRuns()
         return readPartRecord(partRecordPathFor(path));
     });
     QCOMPARE(choice.targetPath, dir.filePath(target));
-    QCOMPARE(choice.finished ? choice.finished->path : QString(), finished.isEmpty() ? QString() : dir.filePath(finished));
+    QCOMPARE(choice.finished ? choice.finished->path : QString(),
+             finished.isEmpty() ? QString() : dir.filePath(finished));
 }
 
 QTEST_GUILESS_MAIN(TestTargetChoice)
